@@ -1,0 +1,31 @@
+# Compiles the files of resources/<type>/<id>.<ext> into the program: an
+# assembler file pulls each file in with .incbin and a generated table maps
+# (type, id) to its bytes (see platform/Resources.h).
+function(orvane_embed_resources target root)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${root}/*/*)
+  set(asm "\t.section .rodata\n")
+  set(decls "")
+  set(rows "")
+  set(index 0)
+  foreach(file IN LISTS files)
+    file(RELATIVE_PATH rel ${root} ${file})
+    if(NOT rel MATCHES "^([A-Za-z0-9_]+)/([0-9]+)(\\.[A-Za-z0-9]+)?$")
+      continue()
+    endif()
+    set(type ${CMAKE_MATCH_1})
+    set(id ${CMAKE_MATCH_2})
+    string(APPEND asm "\t.global orvane_res_${index}\n\t.global orvane_res_${index}_end\n\t.balign 16\n"
+                      "orvane_res_${index}:\n\t.incbin \"${file}\"\norvane_res_${index}_end:\n\t.byte 0\n")
+    string(APPEND decls "extern \"C\" const unsigned char orvane_res_${index}[], orvane_res_${index}_end[];\n")
+    string(APPEND rows "  {\"${type}\", ${id}, orvane_res_${index}, orvane_res_${index}_end},\n")
+    math(EXPR index "${index} + 1")
+  endforeach()
+  string(APPEND asm "\t.section .note.GNU-stack,\"\",@progbits\n")
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/embedded)
+  file(CONFIGURE OUTPUT ${out}/resources.S CONTENT "${asm}")
+  file(CONFIGURE OUTPUT ${out}/resource_table.cpp CONTENT
+"#include \"platform/ResourceTable.h\"\n${decls}\nnamespace orvane::platform {\nconst EmbeddedResource kEmbeddedResources[] = {\n${rows}  {nullptr, 0, nullptr, nullptr}};\n}\n")
+  set_source_files_properties(${out}/resources.S PROPERTIES OBJECT_DEPENDS "${files}")
+  add_library(${target} STATIC ${out}/resources.S ${out}/resource_table.cpp)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()

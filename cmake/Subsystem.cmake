@@ -1,0 +1,35 @@
+# One static library per subsystem folder. Sources are the folder's .cpp files
+# (and those of its platform implementation folder, if named); the include root
+# is the repository, so headers are included as "download/IDownloader.h".
+function(orvane_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;EXTRA_DIRS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(dir IN LISTS ARG_EXTRA_DIRS)
+    file(GLOB more CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${more})
+  endforeach()
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(sources)
+    add_library(orvane_${name} STATIC ${sources})
+    target_include_directories(orvane_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(orvane_${name} PUBLIC ${ARG_DEPENDS} Threads::Threads)
+    target_compile_definitions(orvane_${name} PUBLIC
+      ORVANE_WEB_HOST="${ORVANE_WEB_HOST}" ORVANE_STATS_HOST="${ORVANE_STATS_HOST}")
+  else()
+    add_library(orvane_${name} INTERFACE)
+    target_include_directories(orvane_${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(orvane_${name} INTERFACE ${ARG_DEPENDS} Threads::Threads)
+  endif()
+endfunction()
+
+# One GoogleTest executable per tests/ sub-folder, registered with CTest.
+function(orvane_test_suite name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPENDS} orvane_test_support GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()
