@@ -1,0 +1,171 @@
+#pragma once
+// The download engine over libcurl: reads a descriptor, probes and ranks the
+// mirrors, then fetches the package by byte ranges from several mirrors at
+// once and verifies it chunk by chunk. One engine serves one download.
+//
+// Threads: the owner's thread calls the public operations and getters; the
+// descriptor thread reads the descriptor, probes the mirrors and plans the
+// segments; segment threads and the dispatcher thread run the transfers.
+// Notifications arrive on those worker threads, never on the owner's.
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "download/DownloadConfig.h"
+#include "download/DownloadItem.h"
+#include "download/HostPinger.h"
+#include "download/IDownloader.h"
+#include "download/XMLParse.h"
+
+namespace orvane {
+
+class DownloaderCurl : public IDownloader {
+ public:
+  // A descriptor URL is the CDN's when its text holds one of these.
+  static constexpr const char* kCdnDomainMarker = "edgecdn.net";
+  static constexpr const char* kCdnLabelMarker = "cdnedge.";
+  // Host recorded for the CDN entry.
+  static constexpr const char* kCdnHost = "edgecdn.net";
+  // At most this many mirrors are used at once.
+  static constexpr std::size_t kMaxUsedMirrors = 5;
+  // Longest descriptor URL for BeginDownloadFromUrl, in bytes (520-byte buffer).
+  static constexpr std::size_t kMaxCfgUrlBytes = 519;
+  // User agent of the descriptor transfer and the size probe.
+  static constexpr const char* kProbeUserAgent = "Lavf/55.13.102";
+
+  DownloaderCurl();
+  // Stops the engine and joins every thread it started before releasing anything.
+  ~DownloaderCurl() override;
+  DownloaderCurl(const DownloaderCurl&) = delete;
+  DownloaderCurl& operator=(const DownloaderCurl&) = delete;
+
+  // ---- IDownloader, in declared order ----
+  HRESULT BeginDownloadFromData(const char* data, std::size_t length, const std::string& targetPath) override;
+  HRESULT BeginDownloadFromUrl(const std::string& url, const std::string& targetPath) override;
+  HRESULT BeginDownloadFromFile(const std::string& cfgPath, const std::string& targetPath) override;
+  HRESULT BeginDownload(const DownloadConfig& config) override;
+  HRESULT StopDownload() override;
+  bool IsDownloading() const override;
+  HRESULT SetCallback(NotifyFunction callback) override;
+  HRESULT GetDownloadStatus(DownloadStatus& status) const override;
+  int GetDownloadState() const override;
+  void SetProxy(const std::string& proxy) override;
+  bool IsCdnUsed() const override;
+  int GetResultCode() const override;
+  std::string GetResultString() const override;
+  std::string GetLastFailLink() const override;
+  std::string GetRepairLink() const override;
+  int GetCurlError() const override;
+  void GetAllUrlInfo(std::vector<UrlCfg>& urls) const override;
+  void GetUsedUrlInfo(std::vector<UrlCfg>& urls) const override;
+
+  // ---- engine steps, called by the engine itself ----
+  // Loads the descriptor file fetched by BeginDownloadFromUrl (descriptor thread).
+  virtual HRESULT OnCfgDownloaded(DownloadItem* item);
+  // Parses descriptor text and reads it; on failure ends the load (state 4 or 3,
+  // notification (4, 0, 0)). Safe on any text: the entry point for fuzzing.
+  virtual HRESULT LoadCfgData(const char* data, std::size_t length);
+  // Reads and validates the descriptor held by `parser`, then starts the download.
+  virtual HRESULT LoadCfg(std::shared_ptr<IXMLParse> parser, const std::string& targetPath);
+  // Probes every mirror of `config` and fills the mirror lists; S_OK when one is usable.
+  virtual HRESULT CheckDownload(const DownloadConfig& config);
+  // Cuts the package into segments and starts them and the dispatcher.
+  virtual HRESULT InitDownload();
+  // Starts one segment transfer on its own thread.
+  virtual HRESULT BeginDownloadItem(DownloadItem* item);
+
+  // ---- mirror probing ----
+  // Round-trip time to the URL's host (without its port); false without a host or answer.
+  bool CheckPing(const std::string& url, std::uint32_t& rttMs);
+  // Content length the server reports for `url` (HEAD); 0xFFFFFFFF when unknown or on error.
+  std::uint32_t GetDownloadFileLenth(const std::string& url);
+  // The mirror's "/flag.php" says it takes more clients; always true for the CDN.
+  bool GetNetworkNotFull(const std::string& url);
+  // Body of a GET limited to 2 seconds, or "error".
+  std::string HttpGetText(const std::string& url);
+
+  // Replaces the ping probe (tests give each mirror its round-trip time).
+  void SetPinger(std::shared_ptr<IHostPinger> pinger);
+  // Threads per mirror the next plan uses (raised to 5 when the CDN is alone).
+  int GetThreadsPerUrl() const { return m_threadsPerUrl.load(); }
+
+  // "host[:port]" between "http://" and "/download/"; false when the URL has none.
+  static bool HostOfUrl(const std::string& url, std::string& host);
+  // The host without a ":port" suffix.
+  static std::string HostWithoutPort(const std::string& host);
+  static bool IsCdnUrl(const std::string& url);
+
+ protected:
+  // Sends a notification to the owner's callback, if one is installed (any worker thread).
+  void Notify(int code, std::uint32_t value, long extra);
+  void SetResultCode(DownloadResult code) { m_resultCode.store(static_cast<int>(code)); }
+  void SetLastFailLink(const std::string& url);
+  void SetRepairLink(const std::string& url);
+  std::string GetProxy() const;
+  // Ends a failed descriptor load: running cleared, state 4 (unless 3), notification (4, 0, 0).
+  void EndFailedLoad();
+  // Asks probing to stop and waits for the descriptor thread. The destructor calls
+  // this before anything else.
+  void JoinDescriptorThread();
+  bool StopRequested() const { return m_stopRequested.load(); }
+
+  // The descriptor the download runs on; written on the descriptor thread
+  // before any segment starts, read-only afterwards.
+  DownloadConfig m_config;
+  std::string m_targetPath;  // set before the descriptor thread starts
+  std::atomic<int> m_threadsPerUrl{DownloadConfig::kDefaultThreadsPerUrl};
+
+  std::atomic<bool> m_running{false};
+  std::atomic<int> m_state{kDownloadNotFinished};
+  std::atomic<int> m_resultCode{0};
+  std::atomic<int> m_curlError{0};
+  std::atomic<bool> m_cdnUsed{false};
+  std::atomic<bool> m_stopRequested{false};
+
+  // Counters the status snapshot reports.
+  std::atomic<std::uint32_t> m_totalSize{0};
+  std::atomic<std::uint32_t> m_downloadedSize{0};
+  std::atomic<int> m_segmentCount{0};
+
+  // Mirror lists. Filled by CheckDownload on the descriptor thread before any
+  // segment starts; the entries do not change while segments use their URLs.
+  mutable std::mutex m_urlMutex;
+  std::vector<UrlCfg> m_vecUrlCfg;   // mirrors in use, best first
+  std::vector<UrlCfg> m_allUrlCfg;   // every mirror probed, descriptor order
+  UrlCfg m_cdnCfg;                   // the CDN in reserve; ok = available
+
+ private:
+  HRESULT ReadDescriptor(IXMLParse& parser, const std::string& targetPath, DownloadConfig& config);
+  bool IsAlreadyDownloaded(const DownloadConfig& config);
+  void RunDataThread(std::string data);
+  void RunUrlThread(DownloadItem* item);
+  HRESULT FetchCfgOnce(DownloadItem* item);
+
+  mutable std::mutex m_textMutex;  // guards the texts below
+  std::string m_lastFailLink;
+  std::string m_repairLink;
+  std::string m_proxy;
+
+  mutable std::mutex m_callbackMutex;
+  NotifyFunction m_callback;
+
+  std::mutex m_pingerMutex;
+  std::shared_ptr<IHostPinger> m_pinger;
+
+  // The descriptor thread and the transfer record of a descriptor fetched by URL
+  // (kept apart from the segment map, which planning clears).
+  std::thread m_cfgThread;
+  std::unique_ptr<DownloadItem> m_cfgItem;
+  std::string m_cfgPath;
+
+  // ---- segment scheduling and verification (DownloaderCurlSegments.cpp, DownloaderCurlVerify.cpp) ----
+  // Fills the segment part of a status snapshot (count, totals, copy of the map).
+  void FillSegmentStatus(DownloadStatus& status) const;
+};
+
+}  // namespace orvane
