@@ -1,0 +1,62 @@
+#pragma once
+// The extractor's entry routine: runs the 7-Zip console (`7z`) as a child
+// process for the argument vector {program, "x", archive, "-o<folder>"[, "-p<password>"]}
+// and turns its output into the two callbacks. The archive is listed first and
+// refused when an entry would land outside the output folder; it is extracted
+// into a private staging folder and moved into place from there.
+#include <cstdint>
+#include <string>
+
+namespace orvane {
+
+// Called on the calling thread of RunArchiverMain.
+using ArchiverErrorCallback = void (*)(void* context, std::int32_t code);
+using ArchiverProgressCallback = void (*)(void* context, std::uint32_t low, std::uint32_t high);
+
+// Extractor error events.
+inline constexpr std::int32_t kArchiverPasswordRequested = 260;
+inline constexpr std::int32_t kArchiverDataError = 261;
+inline constexpr std::int32_t kArchiverArchivesWithErrors = 262;
+
+// Exit codes, as the 7-Zip console gives them.
+inline constexpr int kArchiverOk = 0;
+inline constexpr int kArchiverWarning = 1;
+inline constexpr int kArchiverFatal = 2;
+inline constexpr int kArchiverCommandLineError = 7;
+inline constexpr int kArchiverOutOfMemory = 8;
+inline constexpr int kArchiverStopped = 255;
+
+int RunArchiverMain(int argc, const char* const* argv, void* context, ArchiverErrorCallback onError,
+                    ArchiverProgressCallback onProgress);
+
+// The 7z program: $ORVANE_7Z when set, else "7z" from PATH ("" when not found).
+std::string ArchiverProgram();
+
+// Reads progress and error events out of the console's output, piece by piece.
+class ArchiverOutputParser {
+ public:
+  ArchiverOutputParser(void* context, ArchiverErrorCallback onError, ArchiverProgressCallback onProgress)
+      : context_(context), onError_(onError), onProgress_(onProgress) {}
+  void Feed(const char* data, std::size_t size);
+  void Finish();
+  bool SawError() const { return sawError_; }
+  bool SawPasswordRequest() const { return sawPassword_; }
+  const std::string& ErrorText() const { return errorText_; }
+
+ private:
+  void Token(const std::string& token);
+  void Line(const std::string& line);
+  void Error(std::int32_t code);
+
+  void* context_;
+  ArchiverErrorCallback onError_;
+  ArchiverProgressCallback onProgress_;
+  std::string token_;   // text since the last backspace or line break
+  std::string line_;    // text since the last line break, backspaces removed
+  int lastPercent_ = -1;
+  bool sawError_ = false;
+  bool sawPassword_ = false;
+  std::string errorText_;
+};
+
+}  // namespace orvane
