@@ -8,10 +8,12 @@
 // segments; segment threads and the dispatcher thread run the transfers.
 // Notifications arrive on those worker threads, never on the owner's.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "download/DownloadItem.h"
 #include "download/HostPinger.h"
 #include "download/IDownloader.h"
+#include "download/SegmentMap.h"
 #include "download/XMLParse.h"
 
 namespace orvane {
@@ -166,6 +169,67 @@ class DownloaderCurl : public IDownloader {
   // ---- segment scheduling and verification (DownloaderCurlSegments.cpp, DownloaderCurlVerify.cpp) ----
   // Fills the segment part of a status snapshot (count, totals, copy of the map).
   void FillSegmentStatus(DownloadStatus& status) const;
+
+  // The libcurl write and progress functions of a segment.
+  friend struct SegmentTransfer;
+
+  // Segment thread: performs one transfer, then checks whether the download is done.
+  void RunSegment(DownloadItem* item);
+  // Write function body (segment thread, under the file lock): cuts the block at the
+  // segment's end, stores it and updates position and speed.
+  std::size_t OnSegmentData(DownloadItem* item, const char* data, std::size_t length);
+  // Stores a block at `offset` in the file and in the image; 0 once the download stopped.
+  std::size_t WriteData(const char* data, std::size_t length, std::uint32_t offset);
+  // After every transfer (segment thread): verifies the image once nothing runs.
+  void CheckFinish(DownloadItem* item);
+  // Dispatcher thread: restarts, hand-overs and splits every period until the end.
+  void RunDispatcher();
+  void Dispatch();
+  // Handles one segment in a sweep; false ends the sweep and the dispatcher.
+  bool DispatchFailed(DownloadItem* item);
+  void DispatchRunning(DownloadItem* item, std::uint32_t stallLimitMs);
+  void DispatchCompleted(DownloadItem* item);
+  // Inserts a new segment on `url` for [start, end] modelled on `model`.
+  DownloadItem* AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
+                           std::uint32_t end);
+  // The url of the fastest segment not on `excluded` ("" excludes none).
+  bool GetBestURL(const std::string& excluded, std::string& url);
+  // Same, excluding every url of the set.
+  bool GetBestURL(const std::set<std::string>& excluded, std::string& url);
+  // The CDN url when the CDN is in reserve and not `excluded`; marks the CDN used.
+  bool TakeCdn(const std::string& excluded, std::string& url);
+  // Closes the target file and releases the image (takes the file lock).
+  void CloseFile();
+  void StopDispatcher();
+  // Wakes the dispatcher so that it sees the running flag cleared.
+  void StopDispatcherWait();
+  void JoinSegmentThreads();
+  // Ends the download as failed: result code, state 4, running cleared, notification 4.
+  void EndFailed(DownloadResult code);
+
+  // Verification (DownloaderCurlVerify.cpp), under the file lock.
+  static bool Md5Hex(const void* data, std::size_t length, char* out, std::size_t outSize);
+  // True when the image matches; otherwise may start repair segments, or end the
+  // download when repairs are exhausted.
+  bool CheckHash();
+  // Starts one repair segment for bytes [start, end] from another source.
+  HRESULT RepairData(std::uint32_t start, std::uint32_t end);
+  bool ChunkMatches(std::size_t chunk, std::uint32_t offset, std::uint32_t length);
+  std::uint32_t ChunkCount() const;
+
+  std::recursive_mutex m_fileMutex;      // the file lock: writes, image, checks
+  int m_file = -1;                       // target file descriptor (file lock)
+  std::unique_ptr<std::uint8_t[]> m_image;  // the package in memory (file lock)
+  int m_failedChecks = 0;                // checks that started repairs (file lock)
+  bool m_undigestedRefetched = false;    // chunks without digest fetched again (file lock)
+  std::atomic<bool> m_repaired{false};
+  std::atomic<bool> m_closing{false};    // the engine is being destroyed
+  std::string m_cdnUrl;                  // set before segments start, read-only afterwards
+  bool m_cdnAvailable = false;
+  SegmentMap m_segments;
+  std::thread m_dispatchThread;
+  std::mutex m_dispatchMutex;
+  std::condition_variable m_dispatchWake;
 };
 
 }  // namespace orvane

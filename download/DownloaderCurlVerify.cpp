@@ -1,0 +1,125 @@
+// Verification of the in-memory image against the descriptor's digests, and
+// repair of the 1 MiB chunks that differ by fetching them again from another
+// mirror. Runs under the file lock, on the segment thread that ended last (or
+// on the dispatcher thread for the final check of a stopped download).
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/Log.h"
+#include "download/DownloaderCurl.h"
+#include "download/Md5.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::uint32_t kChunkSize = DownloadConfig::kChunkSize;
+// Checks that may find bad chunks and start repairs; the next failing check
+// ends the download.
+constexpr int kMaxRepairRounds = 4;
+constexpr std::size_t kDigestChars = 32;
+
+}  // namespace
+
+bool DownloaderCurl::Md5Hex(const void* data, std::size_t length, char* out, std::size_t outSize) {
+  if (out == nullptr || outSize < kDigestChars) return false;
+  std::memset(out, 0, outSize);
+  const std::string digest = Md5::OfBuffer(data, length);
+  std::memcpy(out, digest.data(), std::min(digest.size(), kDigestChars));
+  return true;
+}
+
+std::uint32_t DownloaderCurl::ChunkCount() const {
+  const std::uint64_t total = m_totalSize.load();
+  return static_cast<std::uint32_t>((total + kChunkSize - 1) / kChunkSize);
+}
+
+bool DownloaderCurl::ChunkMatches(std::size_t chunk, std::uint32_t offset, std::uint32_t length) {
+  char digest[64];
+  Md5Hex(m_image.get() + offset, length, digest, sizeof(digest));
+  return m_config.chunkHashes[chunk] == digest;
+}
+
+bool DownloaderCurl::CheckHash() {
+  std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
+  if (!m_image) return false;
+  const std::uint32_t total = m_totalSize.load();
+  char digest[64];
+  Md5Hex(m_image.get(), total, digest, sizeof(digest));
+  if (m_config.fileHash == digest) return true;
+  // A download that already stopped is only judged, never repaired.
+  if (!m_running.load()) return false;
+
+  // Chunks whose listed digest differs, as [start, end] ranges in chunk order.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> bad;
+  std::uint64_t offset = 0;
+  for (std::size_t i = 0; i < m_config.chunkHashes.size() && offset < total; ++i, offset += kChunkSize) {
+    const auto length = static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkSize, total - offset));
+    if (!ChunkMatches(i, static_cast<std::uint32_t>(offset), length)) {
+      bad.emplace_back(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(offset + length - 1));
+      for (const std::string& url : m_segments.ChunkWriters(i)) m_segments.MarkSuspect(url);
+    }
+  }
+
+  if (bad.empty()) {
+    // Every listed chunk matches, yet the whole does not: the bytes no chunk
+    // digest covers are wrong. Fetch those once more from another source.
+    const std::uint32_t first = static_cast<std::uint32_t>(m_config.chunkHashes.size());
+    if (m_undigestedRefetched || first >= ChunkCount()) {
+      WriteLog("Download_CheckHash : file digest differs, every chunk digest matches.");
+      EndFailed(DownloadResult::CheckHashError);
+      return false;
+    }
+    m_undigestedRefetched = true;
+    for (std::uint32_t c = first; c < ChunkCount(); ++c) {
+      const std::uint64_t start = static_cast<std::uint64_t>(c) * kChunkSize;
+      const std::uint64_t end = std::min<std::uint64_t>(start + kChunkSize, total) - 1;
+      bad.emplace_back(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end));
+    }
+  } else if (m_failedChecks >= kMaxRepairRounds) {
+    WriteLog("Download_CheckHash : chunks still differ after %d repair rounds.", m_failedChecks);
+    EndFailed(DownloadResult::RepairFailError);
+    return false;
+  } else {
+    ++m_failedChecks;
+  }
+
+  bool noSource = false;
+  for (const auto& [start, end] : bad) {
+    if (Failed(RepairData(start, end))) noSource = true;
+    m_repaired.store(true);
+  }
+  if (noSource) EndFailed(DownloadResult::RepairFailError);
+  return false;
+}
+
+HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
+  DownloadItem* model = m_segments.Covering(start, end);
+  const std::string modelUrl = model != nullptr ? model->url : std::string();
+  if (model == nullptr) model = m_segments.Find(0);
+
+  // Never ask a mirror that wrote into this chunk or delivered a bad chunk
+  // before; only when no other source is left fall back to excluding the
+  // covering segment's mirror alone.
+  std::set<std::string> excluded = m_segments.ChunkWriters(start / kChunkSize);
+  for (const std::string& url : m_segments.Suspects()) excluded.insert(url);
+  if (!modelUrl.empty()) excluded.insert(modelUrl);
+  std::string url;
+  bool found = GetBestURL(excluded, url);
+  if (!found && excluded.count(m_cdnUrl) == 0) found = TakeCdn("", url);
+  if (!found) found = GetBestURL(modelUrl, url);
+  if (!found) found = TakeCdn(modelUrl, url);
+  if (!found || model == nullptr) {
+    WriteLog("Download_RepairData : GetBestURL error, start(%d), end(%d).", static_cast<int>(start),
+             static_cast<int>(end));
+    SetRepairLink("");
+    return E_INVALIDARG;
+  }
+  SetRepairLink(url);
+  DownloadItem* item = AddSegment(*model, url, start, end);
+  WriteLog("Download_RepairData : GetBestURL Info, start(%d), end(%d), ID(%d).", static_cast<int>(start),
+           static_cast<int>(end), item->id);
+  return BeginDownloadItem(item);
+}
+
+}  // namespace orvane

@@ -1,0 +1,196 @@
+#include "download/SegmentMap.h"
+
+namespace orvane {
+namespace {
+
+std::mutex g_timingMutex;
+DispatchTiming g_timing;
+
+}  // namespace
+
+DispatchTiming GetDispatchTiming() {
+  std::lock_guard<std::mutex> lock(g_timingMutex);
+  return g_timing;
+}
+
+void SetDispatchTiming(const DispatchTiming& timing) {
+  std::lock_guard<std::mutex> lock(g_timingMutex);
+  g_timing = timing;
+}
+
+DownloadItem* SegmentMap::Insert(std::unique_ptr<DownloadItem> item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  item->id = static_cast<int>(items_.size());
+  DownloadItem* raw = item.get();
+  items_[raw->id] = std::move(item);
+  return raw;
+}
+
+void SegmentMap::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  items_.clear();
+}
+
+std::size_t SegmentMap::Size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return items_.size();
+}
+
+DownloadItem* SegmentMap::Find(int id) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = items_.find(id);
+  return it == items_.end() ? nullptr : it->second.get();
+}
+
+std::vector<DownloadItem*> SegmentMap::Items() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<DownloadItem*> out;
+  out.reserve(items_.size());
+  for (const auto& [id, item] : items_) out.push_back(item.get());
+  return out;
+}
+
+std::map<int, DownloadItem> SegmentMap::Snapshot() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::map<int, DownloadItem> out;
+  for (const auto& [id, item] : items_) out.emplace(id, *item);
+  return out;
+}
+
+int SegmentMap::FirstBusy() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [id, item] : items_) {
+    if (item->transfer.load() != nullptr) return id;
+    if (item->state.load() == kItemFailed && item->Remaining() > 0) return id;
+  }
+  return -1;
+}
+
+int SegmentMap::CountInState(int state) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int count = 0;
+  for (const auto& [id, item] : items_) {
+    if (item->state.load() == state) ++count;
+  }
+  return count;
+}
+
+DownloadItem* SegmentMap::LargestRunning() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  DownloadItem* best = nullptr;
+  std::uint32_t bestLeft = 0;
+  for (const auto& [id, item] : items_) {
+    if (item->state.load() != kItemRunning) continue;
+    const std::uint32_t position = item->position.load();
+    const std::uint32_t last = item->end.load();
+    const std::uint32_t left = last > position ? last - position : 0u;
+    if (left > bestLeft) {
+      best = item.get();
+      bestLeft = left;
+    }
+  }
+  return best;
+}
+
+DownloadItem* SegmentMap::Covering(std::uint32_t start, std::uint32_t last) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [id, item] : items_) {
+    if (item->rangeStart <= start && item->end.load() >= last) return item.get();
+  }
+  return nullptr;
+}
+
+std::optional<std::uint32_t> SegmentMap::SplitPoint(std::uint32_t position, std::uint32_t end,
+                                                    std::uint32_t minLength) {
+  if (end <= position) return std::nullopt;
+  const std::uint32_t left = end - position;
+  if (left < minLength) return std::nullopt;
+  return position + left / 2;
+}
+
+void SegmentMap::SetAllStates(int state) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [id, item] : items_) item->state = state;
+}
+
+std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excluded) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const DownloadItem* best = nullptr;
+  std::uint32_t bestSpeed = 0;
+  for (const auto& [id, item] : items_) {
+    const int state = item->state.load();
+    if (state != kItemRunning && state != kItemDone && state != kItemCompleted) continue;
+    if (excluded.count(item->url) != 0) continue;
+    const std::uint32_t speed = item->speed.load();
+    if (speed > bestSpeed) {
+      best = item.get();
+      bestSpeed = speed;
+    }
+  }
+  if (best == nullptr) return std::nullopt;
+  return best->url;
+}
+
+void SegmentMap::AttachThread(int id, std::thread thread) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  threads_.emplace_back(id, std::move(thread));
+}
+
+std::vector<std::thread> SegmentMap::TakeThreads() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::thread> out;
+  out.reserve(threads_.size());
+  for (auto& [id, thread] : threads_) out.push_back(std::move(thread));
+  threads_.clear();
+  return out;
+}
+
+void SegmentMap::ResetChunks(std::size_t chunkCount) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  chunkWriters_.assign(chunkCount, 0);
+  mirrors_.clear();
+  suspects_.clear();
+}
+
+int SegmentMap::MirrorIndexLocked(const std::string& url) {
+  for (std::size_t i = 0; i < mirrors_.size(); ++i) {
+    if (mirrors_[i] == url) return static_cast<int>(i);
+  }
+  if (mirrors_.size() >= 32) return -1;
+  mirrors_.push_back(url);
+  return static_cast<int>(mirrors_.size() - 1);
+}
+
+void SegmentMap::NoteWrite(const std::string& url, std::uint32_t offset, std::uint32_t length) {
+  if (length == 0) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int index = MirrorIndexLocked(url);
+  if (index < 0) return;
+  const std::size_t first = offset / kChunkSize;
+  const std::size_t last = (static_cast<std::uint64_t>(offset) + length - 1) / kChunkSize;
+  for (std::size_t c = first; c <= last && c < chunkWriters_.size(); ++c) {
+    chunkWriters_[c] |= 1u << index;
+  }
+}
+
+std::set<std::string> SegmentMap::ChunkWriters(std::size_t chunk) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::set<std::string> out;
+  if (chunk >= chunkWriters_.size()) return out;
+  for (std::size_t i = 0; i < mirrors_.size(); ++i) {
+    if (chunkWriters_[chunk] & (1u << i)) out.insert(mirrors_[i]);
+  }
+  return out;
+}
+
+void SegmentMap::MarkSuspect(const std::string& url) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  suspects_.insert(url);
+}
+
+std::set<std::string> SegmentMap::Suspects() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return suspects_;
+}
+
+}  // namespace orvane

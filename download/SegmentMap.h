@@ -1,0 +1,98 @@
+#pragma once
+// The segment map of one download: every segment record, keyed by id, at a
+// fixed address for the life of the map, plus the threads that run them and
+// what each mirror has delivered. One mutex guards the map itself; the
+// records' changing fields are atomics. This is the one place that picks the
+// best source for a new segment. Callable from any thread.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "download/DownloadItem.h"
+
+namespace orvane {
+
+// Timing of the dispatcher. The defaults are the production values; tests
+// shorten them so that stalls are handed over without waiting seconds.
+struct DispatchTiming {
+  std::uint32_t periodMs = 2000;       // between two sweeps of the dispatcher
+  std::uint32_t stallLimitMs = 6000;   // silence after which a segment is handed over
+  std::uint32_t restartDelayMs = 20;   // wait before a restarted or handed-over segment starts
+  std::uint32_t lowSpeedTimeSec = 5;   // a transfer below 1 byte/s for this long fails
+};
+DispatchTiming GetDispatchTiming();
+void SetDispatchTiming(const DispatchTiming& timing);
+
+class SegmentMap {
+ public:
+  SegmentMap() = default;
+  SegmentMap(const SegmentMap&) = delete;
+  SegmentMap& operator=(const SegmentMap&) = delete;
+
+  // Gives the record the next id (the number of records so far), inserts it
+  // and returns its fixed address.
+  DownloadItem* Insert(std::unique_ptr<DownloadItem> item);
+  // Drops every record. Only while no segment thread runs.
+  void Clear();
+
+  std::size_t Size() const;
+  DownloadItem* Find(int id) const;
+  // Every record in id order (addresses stay valid while the map lives).
+  std::vector<DownloadItem*> Items() const;
+  // A copy of every record, for status snapshots.
+  std::map<int, DownloadItem> Snapshot() const;
+
+  // Id of the first record (in id order) that still holds a transfer, or of a
+  // failed record whose range is incomplete and waits for a restart; -1 when none.
+  int FirstBusy() const;
+  int CountInState(int state) const;
+  // The running record with the largest end - position (lowest id on ties,
+  // never one where that is 0), or nullptr.
+  DownloadItem* LargestRunning() const;
+  // The first record whose range [rangeStart, end] covers [start, last].
+  DownloadItem* Covering(std::uint32_t start, std::uint32_t last) const;
+  // Sets every record's state.
+  void SetAllStates(int state);
+
+  // The url of the fastest record in state 0, 1 or 3 whose url is none of
+  // `excluded`; only a positive speed counts, lowest id wins ties.
+  std::optional<std::string> BestUrl(const std::set<std::string>& excluded) const;
+
+  // Keeps the thread of record `id` until TakeThreads.
+  void AttachThread(int id, std::thread thread);
+  // Hands over every thread attached so far, for joining.
+  std::vector<std::thread> TakeThreads();
+
+  // Mirror bookkeeping for the chunk check: which mirrors stored bytes into
+  // which chunk, and which mirrors delivered a chunk that failed its digest.
+  void ResetChunks(std::size_t chunkCount);
+  void NoteWrite(const std::string& url, std::uint32_t offset, std::uint32_t length);
+  std::set<std::string> ChunkWriters(std::size_t chunk) const;
+  void MarkSuspect(const std::string& url);
+  std::set<std::string> Suspects() const;
+
+  static constexpr std::uint32_t kChunkSize = 1048576;
+
+  // Where a running segment at `position` ending at `end` is split: position +
+  // half of end - position, when that length is at least `minLength`.
+  static std::optional<std::uint32_t> SplitPoint(std::uint32_t position, std::uint32_t end,
+                                                 std::uint32_t minLength);
+
+ private:
+  int MirrorIndexLocked(const std::string& url);
+
+  mutable std::mutex mutex_;
+  std::map<int, std::unique_ptr<DownloadItem>> items_;
+  std::vector<std::pair<int, std::thread>> threads_;
+  std::vector<std::string> mirrors_;          // index -> url, for the chunk masks
+  std::vector<std::uint32_t> chunkWriters_;   // per chunk, a bit per mirror index
+  std::set<std::string> suspects_;
+};
+
+}  // namespace orvane
