@@ -62,10 +62,10 @@ bool FixtureServer::Start(int timeoutMs) {
   return true;
 }
 
-void FixtureServer::Stop() {
+void FixtureServer::Stop(int graceMs) {
   if (pid_ <= 0) return;
   ::kill(pid_, SIGTERM);
-  for (int i = 0; i < 50; ++i) {
+  for (int i = 0; i < graceMs / 20; ++i) {
     if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
       pid_ = -1;
       return;

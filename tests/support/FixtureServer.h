@@ -19,7 +19,8 @@ class FixtureServer {
 
   // Starts the process and waits up to `timeoutMs` for it to listen. Returns false on failure.
   bool Start(int timeoutMs = 10000);
-  void Stop();
+  // Sends SIGTERM and waits up to `graceMs` for the process to end before SIGKILL.
+  void Stop(int graceMs = 1000);
   const std::string& Host() const { return host_; }
   int Port() const { return port_; }
   // "http://host:port"
