@@ -94,6 +94,12 @@ void ArchiverOutputParser::Finish() {
   line_.clear();
 }
 
+void ArchiverOutputParser::Complete() {
+  if (lastPercent_ == 100) return;
+  lastPercent_ = 100;
+  if (onProgress_ != nullptr) onProgress_(context_, 100, 0);
+}
+
 // Progress shows as "NN%" (maybe followed by a count and a file name) between backspaces.
 void ArchiverOutputParser::Token(const std::string& token) {
   std::size_t i = 0;
@@ -202,6 +208,7 @@ int RunArchiverMain(int argc, const char* const* argv, void* context, ArchiverEr
     }
   }
   RemoveTempTree(staging);
+  if (exitCode == kArchiverOk) parser.Complete();
   if (exitCode != kArchiverOk || parser.SawError()) ArchiveInError(context, onError);
   return exitCode < 0 ? kArchiverFatal : exitCode;
 }

@@ -39,6 +39,8 @@ class ArchiverOutputParser {
       : context_(context), onError_(onError), onProgress_(onProgress) {}
   void Feed(const char* data, std::size_t size);
   void Finish();
+  // Reports 100 when the run ended well but the console never showed it (small archives).
+  void Complete();
   bool SawError() const { return sawError_; }
   bool SawPasswordRequest() const { return sawPassword_; }
   const std::string& ErrorText() const { return errorText_; }
