@@ -19,5 +19,13 @@ std::uint16_t LanguageIdOfLocale(const std::string& locale);
 // Kernel release as major and minor numbers.
 struct KernelVersion { int major = 0; int minor = 0; };
 KernelVersion RunningKernelVersion();
+// Major and minor numbers of a kernel release text such as "6.1.0-18-amd64" ({0, 0} when unreadable).
+KernelVersion KernelVersionOfRelease(const std::string& release);
+// English name of the language of the user's locale ("English", "German", ...).
+std::string UserLanguageEnglishName();
+// English name of the primary language of a language id ("" when not known).
+std::string EnglishLanguageNameOf(std::uint16_t languageId);
+// Full path of the running program ("" when it cannot be read).
+std::string OwnExecutablePath();
 
 }  // namespace orvane::platform

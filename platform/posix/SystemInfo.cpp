@@ -1,6 +1,7 @@
 #include "platform/SystemInfo.h"
 
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,22 @@ constexpr LocaleLanguage kLocaleLanguages[] = {
     {"uk", 0x0422},    {"ro_RO", 0x0418}, {"ro", 0x0418},    {"sk_SK", 0x041B}, {"sk", 0x041B},
     {"sl_SI", 0x0424}, {"sl", 0x0424},    {"bg_BG", 0x0402}, {"bg", 0x0402},    {"th_TH", 0x041E},
     {"th", 0x041E},    {"vi_VN", 0x042A}, {"vi", 0x042A},    {"id_ID", 0x0421}, {"id", 0x0421},
+};
+
+struct LanguageName {
+  std::uint16_t primary;  // low 10 bits of a language id
+  const char* name;
+};
+
+// English names of the primary languages of the locale table above.
+constexpr LanguageName kLanguageNames[] = {
+    {0x01, "Arabic"},   {0x02, "Bulgarian"},  {0x03, "Catalan"},   {0x04, "Chinese"},   {0x05, "Czech"},
+    {0x06, "Danish"},   {0x07, "German"},     {0x08, "Greek"},     {0x09, "English"},   {0x0A, "Spanish"},
+    {0x0B, "Finnish"},  {0x0C, "French"},     {0x0D, "Hebrew"},    {0x0E, "Hungarian"}, {0x10, "Italian"},
+    {0x11, "Japanese"}, {0x12, "Korean"},     {0x13, "Dutch"},     {0x14, "Norwegian"}, {0x15, "Polish"},
+    {0x16, "Portuguese"}, {0x18, "Romanian"}, {0x19, "Russian"},   {0x1A, "Croatian"},  {0x1B, "Slovak"},
+    {0x1D, "Swedish"},  {0x1E, "Thai"},       {0x1F, "Turkish"},   {0x21, "Indonesian"}, {0x22, "Ukrainian"},
+    {0x24, "Slovenian"}, {0x2A, "Vietnamese"},
 };
 
 std::uint16_t Lookup(const std::string& name) {
@@ -72,9 +89,31 @@ int NativeProcessorArchitecture() {
 
 KernelVersion RunningKernelVersion() {
   utsname names {};
+  if (::uname(&names) != 0) return {};
+  return KernelVersionOfRelease(names.release);
+}
+
+KernelVersion KernelVersionOfRelease(const std::string& release) {
   KernelVersion version;
-  if (::uname(&names) == 0) std::sscanf(names.release, "%d.%d", &version.major, &version.minor);
+  if (std::sscanf(release.c_str(), "%d.%d", &version.major, &version.minor) != 2) return {};
+  if (version.major < 0 || version.minor < 0) return {};
   return version;
+}
+
+std::string EnglishLanguageNameOf(std::uint16_t languageId) {
+  for (const auto& entry : kLanguageNames) {
+    if (entry.primary == (languageId & 0x3FF)) return entry.name;
+  }
+  return "";
+}
+
+std::string UserLanguageEnglishName() { return EnglishLanguageNameOf(SystemLanguageId()); }
+
+std::string OwnExecutablePath() {
+  char buffer[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0) return "";
+  return std::string(buffer, static_cast<std::size_t>(length));
 }
 
 }  // namespace orvane::platform
