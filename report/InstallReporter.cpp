@@ -109,10 +109,10 @@ void InstallReporter::SetDownloadProgress(std::int32_t progress, std::int32_t sp
   cdnUsed_ = cdnUsed;
 }
 
-void InstallReporter::SetPostTimeouts(std::chrono::milliseconds post, std::chrono::milliseconds uploadStall) {
+void InstallReporter::SetPostTimeouts(std::chrono::milliseconds post, std::chrono::milliseconds upload) {
   std::lock_guard lock(mutex_);
   postTimeout_ = post;
-  uploadStallTimeout_ = uploadStall;
+  uploadTimeout_ = upload;
 }
 
 std::string InstallReporter::ComputeInstallStatus() {
@@ -225,15 +225,15 @@ bool InstallReporter::SendFinalReport(const FinalReportFlags& flags) {
   std::string status;
   const std::string text = BuildFinalReport(flags, &status);
   std::chrono::milliseconds timeout;
-  std::chrono::milliseconds stall;
+  std::chrono::milliseconds uploadTimeout;
   {
     std::lock_guard lock(mutex_);
     timeout = postTimeout_;
-    stall = uploadStallTimeout_;
+    uploadTimeout = uploadTimeout_;
   }
   const bool confirmed = PostReport(settings_.reportAddress, text, settings_.appId, timeout);
   if (status == "install_fail" || status == "downLoad_fail") {
-    UploadInstallLog(settings_.logAddress, settings_.uuid, settings_.logPath, settings_.appId, status, stall);
+    UploadInstallLog(settings_.logAddress, settings_.uuid, settings_.logPath, settings_.appId, status, uploadTimeout);
   }
   return confirmed;
 }

@@ -76,7 +76,7 @@ class InstallReporter {
   const std::string& UserId() const { return userId_; }
   const std::string& SystemLanguage() const { return systemLanguage_; }
   // Bounds of each post; tests shorten them.
-  void SetPostTimeouts(std::chrono::milliseconds post, std::chrono::milliseconds uploadStall);
+  void SetPostTimeouts(std::chrono::milliseconds post, std::chrono::milliseconds upload);
 
  private:
   static std::int32_t Now();
@@ -115,7 +115,7 @@ class InstallReporter {
   std::vector<UrlInfoEntry> allMirrors_;
   std::vector<UrlInfoEntry> usedMirrors_;
   std::chrono::milliseconds postTimeout_ = kReportPostTimeout;
-  std::chrono::milliseconds uploadStallTimeout_ = kLogUploadStallTimeout;
+  std::chrono::milliseconds uploadTimeout_ = kLogUploadTimeout;
 };
 
 }  // namespace orvane

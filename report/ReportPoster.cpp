@@ -88,8 +88,7 @@ bool PostReport(const std::string& address, const std::string& json, const std::
 }
 
 bool UploadInstallLog(const std::string& address, const std::string& fileName, const std::string& logPath,
-                      const std::string& appId, const std::string& logType, std::chrono::milliseconds stallTimeout,
-                      std::chrono::milliseconds timeout) {
+                      const std::string& appId, const std::string& logType, std::chrono::milliseconds timeout) {
   if (fileName.empty() || logPath.empty() || !platform::PathFileExists(logPath) || platform::PathIsFolder(logPath)) {
     return false;
   }
@@ -108,10 +107,6 @@ bool UploadInstallLog(const std::string& address, const std::string& fileName, c
   const HeaderList headers = NoExpectHeader();
   SetCommonOptions(curl.get(), address, form.get(), &reply, headers.get());
   curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, Milliseconds(timeout));
-  curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, Milliseconds(stallTimeout));
-  curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME,
-                   static_cast<long>(std::max<long long>(1, stallTimeout.count() / 1000)));
   return Perform(curl.get());
 }
 

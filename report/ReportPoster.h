@@ -8,10 +8,8 @@ namespace orvane {
 
 // Longest time one report post may take (connect, send, reply).
 inline constexpr std::chrono::milliseconds kReportPostTimeout{5000};
-// A log upload is given up when no byte moves for this long...
-inline constexpr std::chrono::milliseconds kLogUploadStallTimeout{5000};
-// ...and in any case after this long.
-inline constexpr std::chrono::milliseconds kLogUploadTimeout{60000};
+// Longest time one log upload may take (the log is a small text file).
+inline constexpr std::chrono::milliseconds kLogUploadTimeout{8000};
 
 // Posts "json_data" = `json` and "app_id" = `appId` to `address`. True only
 // when the service answers with a success status and a JSON reply whose
@@ -24,7 +22,6 @@ bool PostReport(const std::string& address, const std::string& json, const std::
 // the reply text is not examined.
 bool UploadInstallLog(const std::string& address, const std::string& fileName, const std::string& logPath,
                       const std::string& appId, const std::string& logType,
-                      std::chrono::milliseconds stallTimeout = kLogUploadStallTimeout,
                       std::chrono::milliseconds timeout = kLogUploadTimeout);
 // Whether a reply text confirms a report.
 bool IsConfirmingReply(const std::string& reply);

@@ -26,6 +26,7 @@ struct RecordedRequest {
   std::string path;
   std::vector<std::pair<std::string, std::string>> fields;
   std::vector<RecordedFile> files;
+  std::vector<std::string> order;  // names of all parts, fields and files, as sent
 
   std::string Field(const std::string& name) const {
     for (const auto& field : fields) {
@@ -67,6 +68,9 @@ class StatsStub {
                                  cJSON_GetStringValue(cJSON_GetArrayItem(item, 1)),
                                  cJSON_GetStringValue(cJSON_GetArrayItem(item, 2))});
       }
+      cJSON_ArrayForEach(item, cJSON_GetObjectItem(json.get(), "order")) {
+        request.order.emplace_back(cJSON_GetStringValue(item));
+      }
       requests.push_back(std::move(request));
     }
     return requests;
@@ -86,6 +90,19 @@ inline std::vector<std::string> JsonKeys(const std::string& text) {
     cJSON_ArrayForEach(item, json.get()) keys.emplace_back(item->string);
   }
   return keys;
+}
+
+// The value of `key` in a JSON object text: strings as they are, other values
+// printed ("1015", "[...]"); "<missing>" when absent.
+inline std::string JsonValue(const std::string& text, const std::string& key) {
+  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> json(cJSON_Parse(text.c_str()), &cJSON_Delete);
+  const cJSON* item = json ? cJSON_GetObjectItemCaseSensitive(json.get(), key.c_str()) : nullptr;
+  if (item == nullptr) return "<missing>";
+  if (cJSON_IsString(item)) return item->valuestring;
+  char* printed = cJSON_PrintUnformatted(item);
+  std::string value = printed != nullptr ? printed : "";
+  cJSON_free(printed);
+  return value;
 }
 
 // Points the statistics host at a stub for the life of the object.
