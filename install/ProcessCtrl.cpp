@@ -150,7 +150,7 @@ bool LaunchArgumentsAsShellUser(const std::vector<std::string>& args, const std:
       options.gid = user->gid;
       options.userName = user->name;
       options.environment = DesktopUserEnvironment(*user);
-      if (options.workingFolder.empty()) options.workingFolder = user->home;
+      if (options.workingFolder.empty()) options.workingFolder = platform::PathIsFolder(user->home) ? user->home : "/";
     }
   }
   ChildProcess child;
