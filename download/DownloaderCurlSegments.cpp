@@ -372,6 +372,7 @@ bool DownloaderCurl::DispatchFailed(DownloadItem* item) {
     item->state = kItemDone;
     return true;
   }
+  m_segments.Penalize(item->url);
   std::string url;
   if (!GetBestURL(item->url, url) && !TakeCdn(item->url, url)) {
     WriteLog("Download_Dispatch : download error fail , ID(%d).", item->id);
@@ -394,6 +395,7 @@ void DownloaderCurl::DispatchRunning(DownloadItem* item, std::uint32_t stallLimi
   if (total > 0 && static_cast<double>(m_downloadedSize.load()) / total > kNoHandOverRatio) return;
   if (m_cdnAvailable && item->url == m_cdnUrl) return;  // the CDN is never handed over
   if (Now() - item->lastDataTime.load() < stallLimitMs) return;
+  m_segments.Penalize(item->url);
   std::string url;
   if (!GetBestURL(item->url, url) && !TakeCdn("", url)) return;
   const std::uint32_t position = item->position.load();

@@ -57,7 +57,9 @@ bool DownloaderCurl::CheckHash() {
     const auto length = static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkSize, total - offset));
     if (!ChunkMatches(i, static_cast<std::uint32_t>(offset), length)) {
       bad.emplace_back(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(offset + length - 1));
-      for (const std::string& url : m_segments.ChunkWriters(i)) m_segments.MarkSuspect(url);
+      // A chunk that only one mirror wrote convicts that mirror.
+      const std::set<std::string> writers = m_segments.ChunkWriters(i);
+      if (writers.size() == 1) m_segments.MarkSuspect(*writers.begin());
     }
   }
 
@@ -98,15 +100,17 @@ HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
   const std::string modelUrl = model != nullptr ? model->url : std::string();
   if (model == nullptr) model = m_segments.Find(0);
 
-  // Never ask a mirror that wrote into this chunk or delivered a bad chunk
-  // before; only when no other source is left fall back to excluding the
-  // covering segment's mirror alone.
+  // Prefer a mirror that neither wrote into this chunk nor delivered a bad
+  // chunk before; then one that is no known bad source; then the CDN; last
+  // any mirror but the covering segment's.
+  std::set<std::string> suspects = m_segments.Suspects();
+  if (!modelUrl.empty()) suspects.insert(modelUrl);
   std::set<std::string> excluded = m_segments.ChunkWriters(start / kChunkSize);
-  for (const std::string& url : m_segments.Suspects()) excluded.insert(url);
-  if (!modelUrl.empty()) excluded.insert(modelUrl);
+  excluded.insert(suspects.begin(), suspects.end());
   std::string url;
   bool found = GetBestURL(excluded, url);
-  if (!found && excluded.count(m_cdnUrl) == 0) found = TakeCdn("", url);
+  if (!found) found = GetBestURL(suspects, url);
+  if (!found && suspects.count(m_cdnUrl) == 0) found = TakeCdn("", url);
   if (!found) found = GetBestURL(modelUrl, url);
   if (!found) found = TakeCdn(modelUrl, url);
   if (!found || model == nullptr) {

@@ -61,7 +61,9 @@ int SegmentMap::FirstBusy() const {
   std::lock_guard<std::mutex> lock(mutex_);
   for (const auto& [id, item] : items_) {
     if (item->transfer.load() != nullptr) return id;
-    if (item->state.load() == kItemFailed && item->Remaining() > 0) return id;
+    const int state = item->state.load();
+    if (state == kItemRunning) return id;  // made, its transfer about to start
+    if (state == kItemFailed && item->Remaining() > 0) return id;
   }
   return -1;
 }
@@ -115,20 +117,28 @@ void SegmentMap::SetAllStates(int state) {
 
 std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excluded) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  const DownloadItem* best = nullptr;
-  std::uint32_t bestSpeed = 0;
-  for (const auto& [id, item] : items_) {
-    const int state = item->state.load();
-    if (state != kItemRunning && state != kItemDone && state != kItemCompleted) continue;
-    if (excluded.count(item->url) != 0) continue;
-    const std::uint32_t speed = item->speed.load();
-    if (speed > bestSpeed) {
-      best = item.get();
-      bestSpeed = speed;
+  for (const bool passOverPenalized : {true, false}) {
+    const DownloadItem* best = nullptr;
+    std::uint32_t bestSpeed = 0;
+    for (const auto& [id, item] : items_) {
+      const int state = item->state.load();
+      if (state != kItemRunning && state != kItemDone && state != kItemCompleted) continue;
+      if (excluded.count(item->url) != 0) continue;
+      if (passOverPenalized && penalized_.count(item->url) != 0) continue;
+      const std::uint32_t speed = item->speed.load();
+      if (speed > bestSpeed) {
+        best = item.get();
+        bestSpeed = speed;
+      }
     }
+    if (best != nullptr) return best->url;
   }
-  if (best == nullptr) return std::nullopt;
-  return best->url;
+  return std::nullopt;
+}
+
+void SegmentMap::Penalize(const std::string& url) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  penalized_.insert(url);
 }
 
 void SegmentMap::AttachThread(int id, std::thread thread) {
@@ -150,6 +160,7 @@ void SegmentMap::ResetChunks(std::size_t chunkCount) {
   chunkWriters_.assign(chunkCount, 0);
   mirrors_.clear();
   suspects_.clear();
+  penalized_.clear();
 }
 
 int SegmentMap::MirrorIndexLocked(const std::string& url) {
@@ -186,6 +197,7 @@ std::set<std::string> SegmentMap::ChunkWriters(std::size_t chunk) const {
 void SegmentMap::MarkSuspect(const std::string& url) {
   std::lock_guard<std::mutex> lock(mutex_);
   suspects_.insert(url);
+  penalized_.insert(url);
 }
 
 std::set<std::string> SegmentMap::Suspects() const {

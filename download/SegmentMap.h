@@ -48,8 +48,9 @@ class SegmentMap {
   // A copy of every record, for status snapshots.
   std::map<int, DownloadItem> Snapshot() const;
 
-  // Id of the first record (in id order) that still holds a transfer, or of a
-  // failed record whose range is incomplete and waits for a restart; -1 when none.
+  // Id of the first record (in id order) that still holds a transfer or is
+  // about to start one, or of a failed record whose range is incomplete and
+  // waits for a restart; -1 when none.
   int FirstBusy() const;
   int CountInState(int state) const;
   // The running record with the largest end - position (lowest id on ties,
@@ -61,8 +62,11 @@ class SegmentMap {
   void SetAllStates(int state);
 
   // The url of the fastest record in state 0, 1 or 3 whose url is none of
-  // `excluded`; only a positive speed counts, lowest id wins ties.
+  // `excluded`; only a positive speed counts, lowest id wins ties. Mirrors in
+  // bad standing are passed over while any other qualifies.
   std::optional<std::string> BestUrl(const std::set<std::string>& excluded) const;
+  // Puts a mirror in bad standing: it stalled, failed a transfer or sent bad data.
+  void Penalize(const std::string& url);
 
   // Keeps the thread of record `id` until TakeThreads.
   void AttachThread(int id, std::thread thread);
@@ -93,6 +97,7 @@ class SegmentMap {
   std::vector<std::string> mirrors_;          // index -> url, for the chunk masks
   std::vector<std::uint32_t> chunkWriters_;   // per chunk, a bit per mirror index
   std::set<std::string> suspects_;
+  std::set<std::string> penalized_;
 };
 
 }  // namespace orvane
