@@ -5,7 +5,7 @@
 
 namespace orvane {
 
-// Current local time as "YYYY-M-DD_HH:MM:SS" ("%d-%02d-%02d_%02d:%02d:%02d").
+// Current local time as "YYYY-MM-DD_HH:MM:SS" ("%d-%02d-%02d_%02d:%02d:%02d").
 std::string FormatLocalTime();
 // "HH:MM:SS" of a count of seconds (hours grow past two digits); "" when negative.
 std::string FormatDuration(std::int32_t seconds);

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 
 #include <cstdlib>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,12 @@ extern char** environ;
 
 namespace orvane {
 namespace {
+
+bool IsHexText(const std::string& text, const char* digits) {
+  return text.size() == 32 && text.find_first_not_of(digits) == std::string::npos;
+}
+constexpr const char* kUpperHex = "0123456789ABCDEF";
+constexpr const char* kLowerHex = "0123456789abcdef";
 
 using platform::NetworkAdapter;
 
@@ -182,20 +187,18 @@ TEST(IdentityTextTest, InstallerNameTags) {
 }
 
 TEST(IdentityIdTest, UuidTextIsThirtyTwoUpperCaseDigitsAndNew) {
-  const std::regex shape("[0-9A-F]{32}");
   const std::string first = NewUuidText();
   const std::string second = NewUuidText();
-  EXPECT_TRUE(std::regex_match(first, shape)) << first;
-  EXPECT_TRUE(std::regex_match(second, shape)) << second;
+  EXPECT_TRUE(IsHexText(first, kUpperHex)) << first;
+  EXPECT_TRUE(IsHexText(second, kUpperHex)) << second;
   EXPECT_NE(first, second);
 }
 
 TEST(IdentityIdTest, InstallIdsDifferWithinAProcess) {
-  const std::regex shape("[0-9a-f]{32}");
   const std::string first = NewInstallId();
   EXPECT_EQ(LastInstallId(), first);
   const std::string second = NewInstallId();
-  EXPECT_TRUE(std::regex_match(first, shape)) << first;
+  EXPECT_TRUE(IsHexText(first, kLowerHex)) << first;
   EXPECT_NE(first, second);
   EXPECT_EQ(LastInstallId(), second);
 }
@@ -233,8 +236,8 @@ TEST(IdentityIdTest, InstallIdsDifferBetweenProcesses) {
   test::TempHome home;
   const std::string first = InstallIdOfNewProcess(home, "first.txt");
   const std::string second = InstallIdOfNewProcess(home, "second.txt");
-  EXPECT_EQ(first.size(), 32u) << first;
-  EXPECT_EQ(second.size(), 32u) << second;
+  EXPECT_TRUE(IsHexText(first, kLowerHex)) << first;
+  EXPECT_TRUE(IsHexText(second, kLowerHex)) << second;
   EXPECT_NE(first, second);
 }
 
