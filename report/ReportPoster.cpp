@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <mutex>
 
@@ -40,6 +42,16 @@ bool AddField(curl_mime* mime, const char* name, const std::string& value) {
 }
 
 long Milliseconds(std::chrono::milliseconds duration) { return static_cast<long>(std::max<long long>(1, duration.count())); }
+
+bool ReadLogSnapshot(const std::string& path, std::string& content) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (file.bad()) return false;
+  content = text.str();
+  return true;
+}
 
 // Sends the form at once instead of waiting for "100 Continue".
 HeaderList NoExpectHeader() { return HeaderList(curl_slist_append(nullptr, "Expect:"), &curl_slist_free_all); }
@@ -97,9 +109,12 @@ bool UploadInstallLog(const std::string& address, const std::string& fileName, c
   if (!curl) return false;
   MimeHandle form(curl_mime_init(curl.get()), &curl_mime_free);
   if (!form || !AddField(form.get(), "app_id", appId) || !AddField(form.get(), "log_type", logType)) return false;
+  // The log keeps growing while other threads write to it: send one snapshot.
+  std::string content;
+  if (!ReadLogSnapshot(logPath, content)) return false;
   curl_mimepart* file = curl_mime_addpart(form.get());
   if (file == nullptr || curl_mime_name(file, "install_log") != CURLE_OK ||
-      curl_mime_filedata(file, logPath.c_str()) != CURLE_OK ||
+      curl_mime_data(file, content.data(), content.size()) != CURLE_OK ||
       curl_mime_filename(file, fileName.c_str()) != CURLE_OK) {
     return false;
   }
