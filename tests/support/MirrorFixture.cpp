@@ -154,6 +154,7 @@ std::vector<std::string> MirrorFixture::Arguments(const MirrorOptions& options) 
   }
   if (options.ignoreRange) args.push_back("--ignore-range");
   if (options.status != 0) add("--status", options.status);
+  if (options.echoDelayMs) add("--echo-delay", *options.echoDelayMs);
   if (!options.logPath.empty()) {
     args.push_back("--log");
     args.push_back(options.logPath);

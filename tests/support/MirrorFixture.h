@@ -28,6 +28,8 @@ struct MirrorOptions {
   bool ignoreRange = false;               // answer every GET with 200 and the whole file
   int status = 0;                         // answer package requests with this status (404, 500)
   std::string logPath;                    // request log; empty: one beside the package file
+  std::optional<int> echoDelayMs;         // answer ICMP echo to `host` after this delay (root,
+                                          // kernel echo replies off in a private namespace)
 };
 
 // One request the mirror served, from its log (written when the response ended).
