@@ -172,7 +172,9 @@ std::string InstallReporter::BuildFinalReport(const FinalReportFlags& flags, std
   if (downloadEnd_ == 0) downloadEnd_ = Now();
   runEnd_ = Now();
   const std::int32_t installSeconds = installEnd_ - installBegin_;
-  const std::int32_t downloadSeconds = downloadEnd_ - downloadBegin_;
+  // A run closed before its download began has no download time (not the
+  // seconds since the system started).
+  const std::int32_t downloadSeconds = downloadBegin_ == 0 ? 0 : downloadEnd_ - downloadBegin_;
   const std::int32_t runSeconds = runEnd_ - runStart_;
 
   CJsonObject json;

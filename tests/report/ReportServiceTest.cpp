@@ -215,6 +215,16 @@ TEST_F(ReportServiceTest, CancelledRunsCloseTheirOpenPhaseAtReportTime) {
   EXPECT_EQ(test::JsonValue(json, "install_second"), "25");
 }
 
+TEST_F(ReportServiceTest, RunClosedBeforeTheDownloadHasNoDownloadTime) {
+  Start("true");
+  SetSeconds(86400);  // a day after the system started
+  const std::string json = reporter->BuildFinalReport({});
+  EXPECT_EQ(test::JsonValue(json, "install_status"), "cancel");
+  EXPECT_EQ(test::JsonValue(json, "download_second"), "0");
+  EXPECT_EQ(test::JsonValue(json, "download_time_string"), "00:00:00");
+  EXPECT_EQ(test::JsonValue(json, "install_second"), "0");
+}
+
 TEST_F(ReportServiceTest, FinalReportValues) {
   Start("true");
   SetSeconds(100);
