@@ -8,6 +8,7 @@
 
 #include "download/Md5.h"
 #include "download/XMLParse.h"
+#include "platform/Resources.h"
 #include "tests/download/DownloaderTestSupport.h"
 #include "tests/support/MirrorFixture.h"
 #include "tests/support/TempHome.h"
@@ -460,6 +461,40 @@ TEST(DescriptorPresentTest, WrongOrLowerCaseDigestStartsTheDownload) {
     EXPECT_EQ(engine.GetResultCode(), 0);
     EXPECT_TRUE(notes.All().empty());
   }
+}
+
+
+// ---- the embedded descriptor ----
+
+TEST(DescriptorEmbeddedTest, BothResourcesDescribeTheTestPackage) {
+  TempHome home;
+  const auto x64 = platform::FindResource("xml", 502);
+  const auto x86 = platform::FindResource("XML", 501);
+  ASSERT_TRUE(x64.has_value());
+  ASSERT_TRUE(x86.has_value());
+  EXPECT_EQ(*x64, *x86);
+
+  RecordingDownloader engine;
+  ASSERT_EQ(engine.LoadCfgData(x64->data(), x64->size()), S_OK);
+  ASSERT_EQ(engine.Started().size(), 1u);
+  const DownloadConfig config = engine.Started()[0];
+  EXPECT_EQ(config.size, 20377688);
+  int regular = 0;
+  for (int i = 0; i < 7; ++i) {
+    std::string host;
+    EXPECT_TRUE(DownloaderCurl::HostOfUrl(config.urls[i].url, host)) << i;
+    regular += !DownloaderCurl::IsCdnUrl(config.urls[i].url);
+  }
+  EXPECT_EQ(regular, 6);
+  EXPECT_TRUE(DownloaderCurl::IsCdnUrl(config.urls[6].url));
+  EXPECT_TRUE(config.urls[7].url.empty());
+  ASSERT_EQ(config.chunkHashes.size(), 20u);
+
+  // The digests are those of the deterministic package the test mirrors serve.
+  TestPackage package;
+  ASSERT_TRUE(MakeTestPackage(home.Path("pkg.exe"), 20377688, 1, &package));
+  EXPECT_EQ(config.fileHash, package.wholeMd5);
+  EXPECT_EQ(config.chunkHashes, package.chunkMd5);
 }
 
 }  // namespace
