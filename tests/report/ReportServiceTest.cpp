@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -166,6 +167,8 @@ void Succeeded(InstallReporter& r) {
   r.OnInstallEnd(true, 0, "NoError", true);
 }
 
+void PrintTo(const FinalCase& row, std::ostream* out) { *out << row.status; }
+
 class ReportFinalStatusTest : public ReportServiceTest, public ::testing::WithParamInterface<FinalCase> {};
 
 TEST_P(ReportFinalStatusTest, StatusKeysAndLogUpload) {
@@ -277,6 +280,8 @@ struct ReplyCase {
   const char* mode;
   bool confirmed;
 };
+
+void PrintTo(const ReplyCase& row, std::ostream* out) { *out << "mode_" << row.mode; }
 
 class ReportReplyModeTest : public ReportServiceTest, public ::testing::WithParamInterface<ReplyCase> {};
 

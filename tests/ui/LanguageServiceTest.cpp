@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +38,8 @@ struct ChoiceCase {
   const char* logLine;
   const char* name;
 };
+
+void PrintTo(const ChoiceCase& row, std::ostream* out) { *out << "langid_" << row.languageId; }
 
 class LanguageChoiceTest : public LanguageServiceTest, public ::testing::WithParamInterface<ChoiceCase> {};
 
@@ -157,6 +160,8 @@ struct WidthCase {
   LayoutWidths widths;
 };
 
+void PrintTo(const WidthCase& row, std::ostream* out) { *out << "langid_" << row.languageId; }
+
 class LanguageWidthTest : public LanguageServiceTest, public ::testing::WithParamInterface<WidthCase> {};
 
 TEST_P(LanguageWidthTest, ActiveRowFollowsTheLanguage) {
@@ -190,6 +195,10 @@ struct ReplaceCase {
   const char* to;
   const char* expected;
 };
+
+void PrintTo(const ReplaceCase& row, std::ostream* out) {
+  *out << "'" << row.text << "' '" << row.from << "' to '" << row.to << "'";
+}
 
 class LanguageReplaceAllTest : public ::testing::TestWithParam<ReplaceCase> {};
 
