@@ -18,7 +18,7 @@ constexpr TextEntry kTexts[] = {
     {10, "Opravdu chcete ukončit instalaci __PRODUCT_NAME__?"},
     {11, "OK"},
     {12, "Zrušit"},
-    {13, "Instalaci nelze dokončit, protože __PRODUCT_NAME__ je spuštěn. Zavřete jej a zkuste to znovu, nebo "
+    {13, "V instalaci nelze pokračovat, protože __PRODUCT_NAME__ je spuštěn. Zavřete jej a zkuste to znovu, nebo "
          "vynuťte jeho ukončení."},
     {14, "Zkusit znovu"},
     {15, "Vynutit ukončení"},

@@ -8,7 +8,7 @@ constexpr TextEntry kTexts[] = {
     {0, "Klik om te installeren"},
     {1, "Aangepast"},
     {2, "Akkoord"},
-    {3, "Gebruiksrechtovereenkomst"},
+    {3, "Licentieovereenkomst"},
     {4, "Snelkoppeling op het bureaublad maken"},
     {5, "Snelkoppeling in het menu Start maken"},
     {6, "Automatisch starten bij het opstarten van het systeem"},

@@ -8,7 +8,7 @@ constexpr TextEntry kTexts[] = {
     {0, "Klicka för att installera"},
     {1, "Anpassa"},
     {2, "Godkänn"},
-    {3, "Licensavtal för användare"},
+    {3, "Licensavtal för slutanvändare"},
     {4, "Skapa en genväg på skrivbordet"},
     {5, "Skapa en genväg på Start-menyn"},
     {6, "Kör automatiskt vid systemstart"},
