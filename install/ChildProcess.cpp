@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 #include "platform/PathUtil.h"
 
@@ -32,7 +33,8 @@ void CloseFd(int& fd) {
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecChild(const char* program, char* const* argv, char* const* envp, const ChildOptions& options,
-                            const char* workingFolder, int outputWrite, int errorWrite) {
+                            const std::vector<gid_t>& groups, const char* workingFolder, int outputWrite,
+                            int errorWrite) {
   const int nullFd = ::open("/dev/null", O_RDONLY);
   if (nullFd >= 0) ::dup2(nullFd, 0);
   if (outputWrite >= 0) {
@@ -40,8 +42,8 @@ void CloseFd(int& fd) {
     ::dup2(outputWrite, 2);
   }
   if (options.gid && options.uid) {
-    if ((!options.userName.empty() && ::initgroups(options.userName.c_str(), *options.gid) != 0) ||
-        ::setgid(*options.gid) != 0 || ::setuid(*options.uid) != 0) {
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(*options.gid) != 0 ||
+        ::setuid(*options.uid) != 0) {
       const int error = errno;
       (void)!::write(errorWrite, &error, sizeof error);
       ::_exit(127);
@@ -104,8 +106,22 @@ bool ChildProcess::Start(const std::vector<std::string>& args, const ChildOption
     return false;
   }
   const char* folder = options.workingFolder.empty() ? nullptr : options.workingFolder.c_str();
+  // The group list is looked up before the fork: the child may only make system calls.
+  std::vector<gid_t> groups;
+  if (options.gid) {
+    groups.push_back(*options.gid);
+    if (!options.userName.empty()) {
+      int count = 64;
+      groups.resize(static_cast<std::size_t>(count));
+      if (::getgrouplist(options.userName.c_str(), *options.gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<std::size_t>(count));
+        ::getgrouplist(options.userName.c_str(), *options.gid, groups.data(), &count);
+      }
+      groups.resize(static_cast<std::size_t>(std::max(count, 1)));
+    }
+  }
   const pid_t pid = ::fork();
-  if (pid == 0) ExecChild(program.c_str(), argv.data(), envPointer, options, folder, output[1], status[1]);
+  if (pid == 0) ExecChild(program.c_str(), argv.data(), envPointer, options, groups, folder, output[1], status[1]);
   CloseFd(output[1]);
   CloseFd(status[1]);
   if (pid < 0) {

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <regex>
 
 #include "install/InstallResult.h"
 #include "install/PackageHeader.h"
@@ -137,7 +136,9 @@ TEST(PackToolTest, DefaultsComeFromTheProductProfile) {
   EXPECT_EQ(header.DisplayName(), "Orvane (x64)");
   EXPECT_EQ(header.FullName(), "Lumtar Orvane");
   EXPECT_EQ(header.Version(), "1.0.0.0");
-  EXPECT_TRUE(std::regex_match(header.DateText(), std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2}")));
+  const std::string date = header.DateText();
+  ASSERT_EQ(date.size(), 10u);
+  for (std::size_t i = 0; i < date.size(); ++i) EXPECT_TRUE((i == 4 || i == 7) ? date[i] == '-' : std::isdigit(date[i])) << date;
   EXPECT_EQ(header.X64Flag(), 0);
 }
 

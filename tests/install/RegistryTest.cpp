@@ -267,12 +267,13 @@ TEST(RegistryStoreTest, ParallelWritersLoseNothing) {
       WriteUninstallDword("Orvane", "w" + std::to_string(id) + "_" + std::to_string(i), static_cast<std::uint32_t>(i));
     }
   };
-  std::thread a(writer, 1), b(writer, 2);
+  // The other process is forked before any thread starts, so it holds no lock of theirs.
   const pid_t child = ::fork();
   if (child == 0) {
     for (int i = 0; i < 20; ++i) WriteUninstallDword("Orvane", "p_" + std::to_string(i), 1);
     ::_exit(0);
   }
+  std::thread a(writer, 1), b(writer, 2);
   a.join();
   b.join();
   int status = 0;
