@@ -192,10 +192,12 @@ class DownloaderCurl : public IDownloader {
   // Inserts a new segment on `url` for [start, end] modelled on `model`.
   DownloadItem* AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
                            std::uint32_t end);
-  // The url of the fastest segment not on `excluded` ("" excludes none).
-  bool GetBestURL(const std::string& excluded, std::string& url);
+  // The url of the fastest segment not on `excluded` ("" excludes none); a
+  // mirror that stalled, failed or sent bad data only when `allowPenalized`
+  // and no other is left.
+  bool GetBestURL(const std::string& excluded, std::string& url, bool allowPenalized = true);
   // Same, excluding every url of the set.
-  bool GetBestURL(const std::set<std::string>& excluded, std::string& url);
+  bool GetBestURL(const std::set<std::string>& excluded, std::string& url, bool allowPenalized = true);
   // The CDN url when the CDN is in reserve and not `excluded`; marks the CDN used.
   bool TakeCdn(const std::string& excluded, std::string& url);
   // Closes the target file and releases the image (takes the file lock).

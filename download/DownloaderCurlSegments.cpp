@@ -397,7 +397,7 @@ void DownloaderCurl::DispatchRunning(DownloadItem* item, std::uint32_t stallLimi
   if (Now() - item->lastDataTime.load() < stallLimitMs) return;
   m_segments.Penalize(item->url);
   std::string url;
-  if (!GetBestURL(item->url, url) && !TakeCdn("", url)) return;
+  if (!GetBestURL(item->url, url, false) && !TakeCdn("", url)) return;
   const std::uint32_t position = item->position.load();
   DownloadItem* fresh = AddSegment(*item, url, position, item->end.load());
   item->end = position;
@@ -415,7 +415,7 @@ void DownloaderCurl::DispatchCompleted(DownloadItem* item) {
   const std::optional<std::uint32_t> start = SegmentMap::SplitPoint(position, end, kMinSplitBytes);
   if (!start) return;
   std::string url;
-  if (!GetBestURL(picked->url, url) && !TakeCdn("", url)) url = item->url;
+  if (!GetBestURL(picked->url, url, false) && !TakeCdn("", url)) url = item->url;
   BeginDownloadItem(AddSegment(*picked, url, *start, end));
   picked->end = *start - 1;  // the picked transfer is cut there by the write function
 }
@@ -436,14 +436,14 @@ DownloadItem* DownloaderCurl::AddSegment(const DownloadItem& model, const std::s
   return m_segments.Insert(std::move(item));
 }
 
-bool DownloaderCurl::GetBestURL(const std::string& excluded, std::string& url) {
+bool DownloaderCurl::GetBestURL(const std::string& excluded, std::string& url, bool allowPenalized) {
   std::set<std::string> set;
   if (!excluded.empty()) set.insert(excluded);
-  return GetBestURL(set, url);
+  return GetBestURL(set, url, allowPenalized);
 }
 
-bool DownloaderCurl::GetBestURL(const std::set<std::string>& excluded, std::string& url) {
-  const std::optional<std::string> best = m_segments.BestUrl(excluded);
+bool DownloaderCurl::GetBestURL(const std::set<std::string>& excluded, std::string& url, bool allowPenalized) {
+  const std::optional<std::string> best = m_segments.BestUrl(excluded, allowPenalized);
   if (!best) return false;
   if (IsCdnUrl(*best)) m_cdnUsed.store(true);
   url = *best;

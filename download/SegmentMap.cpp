@@ -115,9 +115,10 @@ void SegmentMap::SetAllStates(int state) {
   for (const auto& [id, item] : items_) item->state = state;
 }
 
-std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excluded) const {
+std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excluded, bool allowPenalized) const {
   std::lock_guard<std::mutex> lock(mutex_);
   for (const bool passOverPenalized : {true, false}) {
+    if (!passOverPenalized && !allowPenalized) break;
     const DownloadItem* best = nullptr;
     std::uint32_t bestSpeed = 0;
     for (const auto& [id, item] : items_) {

@@ -63,8 +63,9 @@ class SegmentMap {
 
   // The url of the fastest record in state 0, 1 or 3 whose url is none of
   // `excluded`; only a positive speed counts, lowest id wins ties. Mirrors in
-  // bad standing are passed over while any other qualifies.
-  std::optional<std::string> BestUrl(const std::set<std::string>& excluded) const;
+  // bad standing are passed over while any other qualifies, and never taken
+  // unless `allowPenalized`.
+  std::optional<std::string> BestUrl(const std::set<std::string>& excluded, bool allowPenalized = true) const;
   // Puts a mirror in bad standing: it stalled, failed a transfer or sent bad data.
   void Penalize(const std::string& url);
 

@@ -45,6 +45,7 @@ struct BestCase {
   std::set<std::string> excluded;
   std::vector<std::string> penalized;
   std::optional<std::string> best;
+  bool allowPenalized = true;
 };
 
 TEST(SegmentMapTest, BestUrlIsTheFastestEligibleSegment) {
@@ -57,12 +58,13 @@ TEST(SegmentMapTest, BestUrlIsTheFastestEligibleSegment) {
       {"only the excluded url", {{"a", 0, 50}, {"a", 3, 70}}, {"a"}, {}, std::nullopt},
       {"penalized passed over", {{"a", 1, 50}, {"b", 0, 7}}, {}, {"a"}, "b"},
       {"penalized when alone", {{"a", 1, 50}, {"b", 0, 7}}, {"b"}, {"a"}, "a"},
+      {"penalized refused", {{"a", 1, 50}, {"b", 0, 7}}, {"b"}, {"a"}, std::nullopt, false},
   };
   for (const BestCase& row : rows) {
     SegmentMap map;
     Fill(map, row.seeds);
     for (const std::string& url : row.penalized) map.Penalize(url);
-    EXPECT_EQ(map.BestUrl(row.excluded), row.best) << row.name;
+    EXPECT_EQ(map.BestUrl(row.excluded, row.allowPenalized), row.best) << row.name;
   }
 }
 
