@@ -27,12 +27,13 @@ constexpr int kWaitStepMs = 100;
 constexpr int kWaitCount = 100;
 // A started product that ends at once gets this long to do so before the wait
 // loop looks for it by name (the start returns as soon as the program runs).
-constexpr int kStartGraceMs = 200;
+constexpr int kDefaultStartGraceMs = 200;
 constexpr int kGracePollMs = 5;
 
 void RealSleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 std::atomic<void (*)(int)> g_sleep{&RealSleep};
+std::atomic<int> g_startGraceMs{kDefaultStartGraceMs};
 
 bool SameNameNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -177,6 +178,10 @@ std::string BuildInstallParameters(const MainExeOptions& options, bool isNewInst
 
 void SetRunMainExeSleep(void (*sleep)(int)) { g_sleep.store(sleep != nullptr ? sleep : &RealSleep); }
 
+void SetRunMainExeStartGrace(int milliseconds) {
+  g_startGraceMs.store(milliseconds >= 0 ? milliseconds : kDefaultStartGraceMs);
+}
+
 bool RunMainExe(const std::string& folder, const std::string& name, bool isNewInstall,
                 const MainExeOptions& options) {
   const std::string path = platform::PathAppend(folder, name);
@@ -193,7 +198,8 @@ bool RunMainExe(const std::string& folder, const std::string& name, bool isNewIn
   ChildProcess child;
   if (!child.Start(args)) return true;  // a failed start skips the wait; the install still counts
 
-  for (int waited = 0; waited < kStartGraceMs && !child.Poll(); waited += kGracePollMs) RealSleep(kGracePollMs);
+  const int grace = g_startGraceMs.load();
+  for (int waited = 0; waited < grace && !child.Poll(); waited += kGracePollMs) RealSleep(kGracePollMs);
   int counter = kWaitCount;
   int exitCode = 0;
   bool timedOut = false;

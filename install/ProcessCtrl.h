@@ -56,6 +56,10 @@ bool RunMainExe(const std::string& folder, const std::string& name, bool isNewIn
 
 // Test seam: replaces the 100 ms wait of RunMainExe (nullptr restores the sleep).
 void SetRunMainExeSleep(void (*sleep)(int milliseconds));
+// How long a just-started product may take to end before the wait loop looks
+// for it by name (default 200 ms; a product that ends sooner cuts it short).
+// A negative value restores the default.
+void SetRunMainExeStartGrace(int milliseconds);
 
 // Splits a command-line text at blanks; double quotes keep blanks inside an argument.
 std::vector<std::string> SplitCommandLine(const std::string& text);
