@@ -82,6 +82,28 @@ std::string FindProgramOnPath(const std::string& name) {
   return "";
 }
 
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+  std::vector<std::string> arguments;
+  std::string current;
+  bool inQuotes = false;
+  bool any = false;
+  for (char c : text) {
+    if (c == '"') {
+      inQuotes = !inQuotes;
+      any = true;
+    } else if ((c == ' ' || c == '\t') && !inQuotes) {
+      if (any) arguments.push_back(current);
+      current.clear();
+      any = false;
+    } else {
+      current += c;
+      any = true;
+    }
+  }
+  if (any) arguments.push_back(current);
+  return arguments;
+}
+
 ChildProcess::~ChildProcess() {
   CloseFd(outputFd_);
   if (pid_ > 0 && !exitCode_) Wait();

@@ -54,6 +54,9 @@ class ChildProcess {
   std::optional<int> exitCode_;
 };
 
+// Splits a command-line text at blanks; double quotes keep blanks inside an argument.
+std::vector<std::string> SplitCommandLine(const std::string& text);
+
 // The full path of `name` found on PATH (a name with "/" is returned as is); empty when absent.
 std::string FindProgramOnPath(const std::string& name);
 

@@ -90,28 +90,6 @@ std::vector<std::string> DesktopUserEnvironment(const platform::DesktopUser& use
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(const std::string& text) {
-  std::vector<std::string> arguments;
-  std::string current;
-  bool inQuotes = false;
-  bool any = false;
-  for (char c : text) {
-    if (c == '"') {
-      inQuotes = !inQuotes;
-      any = true;
-    } else if ((c == ' ' || c == '\t') && !inQuotes) {
-      if (any) arguments.push_back(current);
-      current.clear();
-      any = false;
-    } else {
-      current += c;
-      any = true;
-    }
-  }
-  if (any) arguments.push_back(current);
-  return arguments;
-}
-
 bool FindProcessByName(const std::string& name, pid_t& pid) {
   for (const pid_t id : ProcessIds()) {
     if (SameNameNoCase(ProcessExeName(std::to_string(id)), name)) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "install/ChildProcess.h"
 #include "platform/DesktopUser.h"
 
 namespace orvane {
@@ -60,8 +61,5 @@ void SetRunMainExeSleep(void (*sleep)(int milliseconds));
 // for it by name (default 200 ms; a product that ends sooner cuts it short).
 // A negative value restores the default.
 void SetRunMainExeStartGrace(int milliseconds);
-
-// Splits a command-line text at blanks; double quotes keep blanks inside an argument.
-std::vector<std::string> SplitCommandLine(const std::string& text);
 
 }  // namespace orvane

@@ -12,6 +12,7 @@
 #include "install/ChildProcess.h"
 #include "install/ShellLink.h"
 #include "install/Shortcuts.h"
+#include "platform/DesktopUser.h"
 #include "platform/KnownFolders.h"
 #include "platform/PathUtil.h"
 
@@ -69,6 +70,9 @@ void UpdateDesktopDatabase() {
     if (!child.Start({program, "-q", folder}, options)) continue;
     child.ReadOutput([](const char*, std::size_t) {});
     child.Wait();
+    // Run as root for a desktop user, the cache in their menu folder must stay theirs.
+    const std::string cache = platform::PathAppend(folder, "mimeinfo.cache");
+    if (platform::PathFileExists(cache)) platform::GiveToDesktopUser(cache);
   }
 }
 

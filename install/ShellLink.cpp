@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
+#include "install/ChildProcess.h"
 #include "platform/DesktopUser.h"
 #include "platform/PathUtil.h"
 
@@ -43,28 +43,6 @@ std::string ExecArgument(const std::string& argument) {
   return quote ? "\"" + body + "\"" : body;
 }
 
-std::vector<std::string> SplitArguments(const std::string& text) {
-  std::vector<std::string> arguments;
-  std::string current;
-  bool inQuotes = false;
-  bool any = false;
-  for (char c : text) {
-    if (c == '"') {
-      inQuotes = !inQuotes;
-      any = true;
-    } else if ((c == ' ' || c == '\t') && !inQuotes) {
-      if (any) arguments.push_back(current);
-      current.clear();
-      any = false;
-    } else {
-      current += c;
-      any = true;
-    }
-  }
-  if (any) arguments.push_back(current);
-  return arguments;
-}
-
 bool WriteAll(int fd, const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
@@ -93,7 +71,7 @@ std::string FormatDesktopEntry(const std::string& name, const ShellLinkFields& f
     return text;
   }
   std::string exec = ExecArgument(fields.target);
-  for (const auto& argument : SplitArguments(fields.arguments)) exec += " " + ExecArgument(argument);
+  for (const auto& argument : SplitCommandLine(fields.arguments)) exec += " " + ExecArgument(argument);
   text += "Type=Application\n";
   text += "Name=" + EscapeValue(name) + "\n";
   if (!fields.description.empty()) text += "Comment=" + EscapeValue(fields.description) + "\n";
