@@ -353,3 +353,42 @@ TEST(InstallExtractTest, KeepsTempFolderWhenAsked) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// Staging on another file system than the installation folder: files are copied, not renamed.
+TEST(InstallExtractTest, MovesAcrossFileSystems) {
+  test::TempHome home;
+  struct stat tmpInfo {}, shmInfo {};
+  if (::stat(home.Root().c_str(), &tmpInfo) != 0 || ::stat("/dev/shm", &shmInfo) != 0 ||
+      tmpInfo.st_dev == shmInfo.st_dev || ::access("/dev/shm", W_OK) != 0) {
+    GTEST_SKIP() << "no second writable file system";
+  }
+  char pattern[] = "/dev/shm/orvane-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  home.SetEnv("TMPDIR", pattern);
+  const std::string src = home.Path("src");
+  test::WriteWholeFile(src + "/top.txt", "top");
+  test::WriteWholeFile(src + "/d/e/f.bin", std::string(100000, 'f'));
+  ASSERT_EQ(::symlink("d/e/f.bin", (src + "/link").c_str()), 0);
+  ::chmod((src + "/top.txt").c_str(), 0750);
+  test::Make7z(src, home.Path("a.7z"), {"top.txt", "d", "link"});
+  const std::string dest = home.Path("dest");
+  test::WriteWholeFile(dest + "/top.txt", "old");
+  const UnpackOutcome outcome = Unpack(home.Path("a.7z"), dest);
+  EXPECT_TRUE(outcome.ok) << outcome.error;
+  const auto tree = test::TreeContents(dest);
+  EXPECT_EQ(tree.at("top.txt"), "top");
+  EXPECT_EQ(tree.at("d/e/f.bin"), std::string(100000, 'f'));
+  EXPECT_EQ(tree.at("link"), "-> d/e/f.bin");
+  EXPECT_EQ(tree.size(), 5u);  // no leftover temporary names
+  struct stat info {};
+  ASSERT_EQ(::stat((dest + "/top.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0750u);
+  EXPECT_TRUE(test::TreeContents(pattern).empty());
+  RemoveTempTree(pattern);
+}
+
+}  // namespace
+}  // namespace orvane
