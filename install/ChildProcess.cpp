@@ -35,6 +35,10 @@ void CloseFd(int& fd) {
 [[noreturn]] void ExecChild(const char* program, char* const* argv, char* const* envp, const ChildOptions& options,
                             const std::vector<gid_t>& groups, const char* workingFolder, int outputWrite,
                             int errorWrite) {
+  if (options.detached) {
+    const pid_t program = ::fork();
+    if (program != 0) ::_exit(program < 0 ? 127 : 0);  // the intermediate ends; the program runs on
+  }
   const int nullFd = ::open("/dev/null", O_RDONLY);
   if (nullFd >= 0) ::dup2(nullFd, 0);
   if (outputWrite >= 0) {
@@ -160,11 +164,13 @@ bool ChildProcess::Start(const std::vector<std::string>& args, const ChildOption
   pid_ = pid;
   exitCode_.reset();
   outputFd_ = output[0];
-  if (got > 0) {  // exec failed: the child has already ended
-    Wait();
+  if (got > 0 || options.detached) {
+    // exec failed (the child has already ended), or the intermediate of a detached start ends now
+    const int code = Wait();
     CloseFd(outputFd_);
     pid_ = -1;
-    return false;
+    exitCode_.reset();
+    return got <= 0 && code == 0;
   }
   return true;
 }

@@ -22,6 +22,9 @@ struct ChildOptions {
   std::string userName;  // for the supplementary groups
   // Complete environment of the child; empty keeps ours.
   std::vector<std::string> environment;
+  // The program is not our child (started through an intermediate process that
+  // ends at once), so it never lingers as a zombie; it cannot be waited for.
+  bool detached = false;
 };
 
 class ChildProcess {

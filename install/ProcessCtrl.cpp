@@ -132,10 +132,9 @@ bool LaunchArgumentsAsShellUser(const std::vector<std::string>& args, const std:
       if (options.workingFolder.empty()) options.workingFolder = platform::PathIsFolder(user->home) ? user->home : "/";
     }
   }
+  options.detached = true;
   ChildProcess child;
-  if (!child.Start(args, options)) return false;
-  child.Release();
-  return true;
+  return child.Start(args, options);
 }
 
 std::string BuildInstallParameters(const MainExeOptions& options, bool isNewInstall) {
