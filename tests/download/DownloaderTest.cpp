@@ -2,7 +2,9 @@
 // the notification callback.
 #include <gtest/gtest.h>
 
+#include "download/Md5.h"
 #include "tests/download/DownloaderTestSupport.h"
+#include "tests/support/MirrorFixture.h"
 #include "tests/support/TempHome.h"
 
 namespace orvane::test {
@@ -104,6 +106,50 @@ TEST(DownloaderEngineTest, DestroyingAnEngineWhileItsDescriptorThreadRunsIsSafe)
     engine->BeginDownloadFromData(xml.c_str(), xml.size(), home.Path("p.exe"));
     engine.reset();
   }
+}
+
+
+TEST(DownloaderEndToEndTest, EmbeddedStyleStartDownloadsAndVerifiesThePackage) {
+  TempHome home;
+  home.UnsetEnv("http_proxy");
+  TestPackage package;
+  ASSERT_TRUE(MakeTestPackage(home.Path("served.bin"), 3500000, 7, &package));
+  std::vector<std::unique_ptr<MirrorFixture>> mirrors;
+  std::vector<std::string> urls;
+  std::map<std::string, std::uint32_t> times;
+  for (int i = 0; i < 3; ++i) {
+    MirrorOptions options;
+    options.file = package.path;
+    options.host = "127.0.0." + std::to_string(2 + i);
+    options.flag = "10";
+    mirrors.push_back(std::make_unique<MirrorFixture>(options));
+    ASSERT_TRUE(mirrors.back()->Start());
+    urls.push_back(mirrors.back()->Url("/download/pkg.exe"));
+    times[options.host] = static_cast<std::uint32_t>(30 - 10 * i);
+  }
+  const std::string xml = DescriptorXml(package, urls);
+
+  DownloaderCurl engine;
+  engine.SetPinger(std::make_shared<FakePinger>(times));
+  NotifyRecorder notes;
+  engine.SetCallback(notes.Callback());
+  const std::string target = home.Path("Downloads/pkg.exe");
+  WriteWholeFile(target, "an older, wrong file");
+  ASSERT_EQ(engine.BeginDownloadFromData(xml.c_str(), xml.size(), target), S_OK);
+  ASSERT_TRUE(notes.WaitForEnd(30000));
+  EXPECT_EQ(engine.GetDownloadState(), 5);
+  EXPECT_FALSE(engine.IsDownloading());
+  const std::vector<Notification> seen = notes.All();
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), (Notification{5, 3500000u, 3500000L, {}}));
+  std::string digest;
+  ASSERT_TRUE(Md5::OfFile(target, digest));
+  EXPECT_EQ(digest, package.wholeMd5);
+  std::vector<UrlCfg> used;
+  engine.GetUsedUrlInfo(used);
+  ASSERT_EQ(used.size(), 3u);
+  EXPECT_EQ(used[0].url, urls[2]);  // the fastest echo first
+  EXPECT_EQ(engine.GetResultString(), "NoError");
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 // with the ping probe replaced; and the ICMP echo itself.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <thread>
 
 #include "download/IcmpPinger.h"
@@ -403,6 +406,40 @@ TEST(MirrorIcmpTest, PingsLoopbackOrSaysWhyItCannot) {
   std::uint32_t rtt = 12345;
   EXPECT_TRUE(byName.Ping("localhost", rtt));
   EXPECT_LT(rtt, 1000u);
+}
+
+// 0: every failure explained; 1: not explained; 4: this system lets the user ping.
+int PingWithoutPrivilege() {
+  IcmpPinger probe;
+  if (probe.IsValid()) return 4;
+  LogCapture log;
+  IcmpHostPinger pinger(100);
+  std::uint32_t rtt = 0;
+  const bool answered = pinger.Ping("127.0.0.1", rtt);
+  const bool explained = log.Contains("Download_CheckPing : no ICMP socket for 127.0.0.1") &&
+                         log.Contains("needs root or CAP_NET_RAW") && log.Contains("ping_group_range");
+  return !answered && explained ? 0 : 1;
+}
+
+TEST(MirrorIcmpTest, WithoutPrivilegeTheLogSaysWhyEveryPingFails) {
+  int outcome = 0;
+  if (::geteuid() != 0) {
+    outcome = PingWithoutPrivilege();
+  } else {
+    // Run the probe as "nobody" in a child process.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+      ::_exit(PingWithoutPrivilege());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    outcome = WEXITSTATUS(status);
+  }
+  if (outcome == 4) GTEST_SKIP() << "this system allows unprivileged ICMP echo";
+  EXPECT_EQ(outcome, 0);
 }
 
 TEST(MirrorIcmpTest, ResolveHostGivesDottedAddressOrNothing) {
