@@ -49,6 +49,7 @@ bool ReadNetworkAdaptersFrom(const std::string& classNetFolder, std::vector<Netw
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || name == "lo") continue;
     const std::string base = PathAppend(classNetFolder, name);
+    if (!PathIsFolder(base)) continue;  // e.g. the bonding driver's "bonding_masters" file
     NetworkAdapter adapter;
     adapter.name = name;
     adapter.address = ParseHardwareAddress(FirstLine(PathAppend(base, "address")));

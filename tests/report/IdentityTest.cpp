@@ -107,6 +107,7 @@ TEST(IdentityAdapterReadTest, ReadsInterfaceOrderSkipsLoopbackAndFindsDevices) {
   add("eth0", "2", "10:7b:44:00:00:01", true);
   add("docker0", "10", "02:42:ac:11:00:02", false);
   add("tun0", "4", "", false);
+  test::WriteWholeFile(net + "/bonding_masters", "\n");  // a file, not an interface
 
   std::vector<NetworkAdapter> adapters;
   ASSERT_TRUE(platform::ReadNetworkAdaptersFrom(net, adapters));
