@@ -206,6 +206,8 @@ class DownloaderCurl : public IDownloader {
   // Wakes the dispatcher so that it sees the running flag cleared.
   void StopDispatcherWait();
   void JoinSegmentThreads();
+  // Ends what an earlier download on this engine left running (descriptor thread).
+  void RetireSegments();
   // Ends the download as failed: result code, state 4, running cleared, notification 4.
   void EndFailed(DownloadResult code);
 
@@ -220,7 +222,7 @@ class DownloaderCurl : public IDownloader {
   std::uint32_t ChunkCount() const;
 
   std::recursive_mutex m_fileMutex;      // the file lock: writes, image, checks
-  int m_file = -1;                       // target file descriptor (file lock)
+  std::atomic<int> m_file{-1};           // target file descriptor (changed under the file lock)
   std::unique_ptr<std::uint8_t[]> m_image;  // the package in memory (file lock)
   int m_failedChecks = 0;                // checks that started repairs (file lock)
   bool m_undigestedRefetched = false;    // chunks without digest fetched again (file lock)

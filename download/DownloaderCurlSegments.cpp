@@ -88,7 +88,16 @@ void DownloaderCurl::JoinSegmentThreads() {
   }
 }
 
+void DownloaderCurl::RetireSegments() {
+  if (!m_dispatchThread.joinable() && m_segments.Size() == 0) return;
+  m_running.store(false);
+  m_segments.SetAllStates(kItemDone);
+  StopDispatcher();
+  JoinSegmentThreads();
+}
+
 HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
+  RetireSegments();
   m_config = config;
   m_totalSize.store(static_cast<std::uint32_t>(config.size));
   if (CheckDownload(config) != S_OK) {
@@ -111,7 +120,7 @@ HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
       return E_POINTER;
     }
     m_file = ::open(config.targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    WriteLog("Download_BeginDownload : OpenFile(%d), FileSize(%d), Mutex(%d), File(%s).", m_file,
+    WriteLog("Download_BeginDownload : OpenFile(%d), FileSize(%d), Mutex(%d), File(%s).", m_file.load(),
              static_cast<int>(total), 1, config.targetPath.c_str());
   }
   return InitDownload();
@@ -159,6 +168,8 @@ HRESULT DownloaderCurl::InitDownload() {
   for (std::uint32_t i = 0; i < planned; ++i) {
     auto item = std::make_unique<DownloadItem>();
     item->url = mirrors[i % n].url;
+    item->outputFile = m_file.load();
+    item->owner = this;
     item->rangeStart = i * size;
     item->position = i * size;
     item->end = (i == planned - 1) ? total - 1 : i * size + size - 1;
@@ -173,9 +184,9 @@ HRESULT DownloaderCurl::InitDownload() {
 
 HRESULT DownloaderCurl::BeginDownloadItem(DownloadItem* item) {
   if (item == nullptr) return E_POINTER;
+  // Output file and owner were set when the record was made, before other
+  // threads could see it.
   item->transferResult = 0;
-  item->outputFile = m_file;
-  item->owner = this;
   if (m_closing.load()) {
     item->state = kItemDone;
     return E_ABORT;
@@ -272,14 +283,15 @@ std::size_t DownloaderCurl::WriteData(const char* data, std::size_t length, std:
   const std::uint32_t total = m_totalSize.load();
   if (static_cast<std::uint64_t>(offset) + length > total) return 0;
   std::size_t written = 0;
-  if (m_file >= 0) {
-    const ssize_t result = ::pwrite(m_file, data, length, static_cast<off_t>(offset));
+  const int file = m_file.load();
+  if (file >= 0) {
+    const ssize_t result = ::pwrite(file, data, length, static_cast<off_t>(offset));
     written = result > 0 ? static_cast<std::size_t>(result) : 0;
   }
   if (m_image) {
     std::memcpy(m_image.get() + offset, data, length);
     // Without a file the image alone holds the package.
-    if (m_file < 0) written = length;
+    if (file < 0) written = length;
   }
   std::uint64_t downloaded = static_cast<std::uint64_t>(m_downloadedSize.load()) + length;
   if (downloaded > total) downloaded = total;
@@ -460,9 +472,9 @@ bool DownloaderCurl::TakeCdn(const std::string& excluded, std::string& url) {
 void DownloaderCurl::CloseFile() {
   WriteLog("Download_CloseFile.");
   std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
-  if (m_file >= 0) {
-    const int result = ::close(m_file);
-    m_file = -1;
+  const int file = m_file.exchange(-1);
+  if (file >= 0) {
+    const int result = ::close(file);
     WriteLog("CloseFile %d.", result == 0 ? 1 : 0);
   }
   m_image.reset();

@@ -24,6 +24,50 @@ const DownloadItem* FindStartingAt(const std::map<int, DownloadItem>& items, std
   return nullptr;
 }
 
+// ---- starting ----
+
+// Probing that reports success but leaves no mirror in use.
+class NoMirrorEngine : public ListedMirrorEngine {
+ public:
+  HRESULT CheckDownload(const DownloadConfig&) override { return S_OK; }
+};
+
+TEST(SegmentStartTest, NoMirrorFailsBeforeAnyTransfer) {
+  MirrorSet set(1000);
+  ASSERT_TRUE(set.Ok());
+  ListedMirrorEngine unprobed;  // probing finds nothing
+  EXPECT_EQ(unprobed.BeginDownload(set.Config(2)), E_FAIL);
+  EXPECT_EQ(unprobed.GetResultString(), "DownloadCheckUrlError");
+  EXPECT_FALSE(unprobed.IsDownloading());
+
+  NoMirrorEngine empty;  // nothing to plan with
+  EXPECT_EQ(empty.BeginDownload(set.Config(2)), E_INVALIDARG);
+  EXPECT_EQ(empty.GetResultString(), "DownloadUrlCountError");
+  EXPECT_FALSE(empty.IsDownloading());
+  EXPECT_TRUE(empty.Segments().empty());
+}
+
+// A target that cannot be opened leaves the download to the image alone.
+TEST(SegmentStartTest, UnopenableTargetStillDownloadsIntoTheImage) {
+  TimingScope timing(FastTiming(100));
+  MirrorSet set(2 * 1048576 + 17);
+  ASSERT_TRUE(set.Ok());
+  MirrorFixture* mirror = set.Add({});
+  ASSERT_NE(mirror, nullptr);
+  Notifications notes;
+  ListedMirrorEngine engine;
+  engine.mirrors = {mirror->Url("/download/pkg.exe")};
+  engine.SetCallback(notes.Function());
+  DownloadConfig config = set.Config(2);
+  config.targetPath = set.Home().Path("missing/folder/package.exe");
+
+  ASSERT_EQ(engine.BeginDownload(config), S_OK);
+  EXPECT_EQ(notes.WaitEnd(), 5);
+  EXPECT_EQ(engine.GetDownloadState(), 5);
+  EXPECT_EQ(engine.Segments().size(), 2u);
+  EXPECT_EQ(ReadWholeFile(config.targetPath), "");
+}
+
 // ---- planning ----
 
 struct PlanCase {
