@@ -54,6 +54,17 @@ TEST(ProcessTest, InstallParametersTable) {
   for (const Row& row : rows) EXPECT_EQ(BuildInstallParameters(row.options, row.isNew), row.expected);
 }
 
+// The demo product ends with 0 for "/install" and records how it was started.
+TEST(ProcessTest, DemoProductFirstRun) {
+  test::TempHome home;
+  std::string name;
+  const std::string folder = CopyDemo(home, "Demo", name);
+  ChildProcess child;
+  ASSERT_TRUE(child.Start({folder + "/" + name, "/install", "/new"}));
+  EXPECT_EQ(child.Wait(), 0);
+  EXPECT_EQ(test::ReadFileBytes(folder + "/launches.txt"), "/install|/new\n");
+}
+
 TEST(ProcessTest, RunMainExeWithoutTheExecutable) {
   test::TempHome home;
   test::LogCapture log;

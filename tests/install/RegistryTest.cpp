@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "app/FolderHelpers.h"
 #include "install/CMyRegKey.h"
 #include "install/PackageInstaller.h"
 #include "install/RegFileFormat.h"
@@ -279,6 +280,20 @@ TEST(RegistryStoreTest, ParallelWritersLoseNothing) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_EQ(ValueNames(UninstallKeyPath("Orvane")).size(), 60u);
+}
+
+// A store that cannot be read (here a folder in its place) fails the calls; nothing crashes.
+TEST(RegistryStoreTest, UnreadableStoreFailsCleanly) {
+  test::TempHome home;
+  CreateFolderPath(platform::MachineStoreFile());
+  EXPECT_EQ(WriteUninstallString("Orvane", "Version", "1"), 0);
+  std::uint32_t flags = 5;
+  EXPECT_EQ(ReadUninstallDword("Orvane", kSetupFlagValue, flags), 0);
+  EXPECT_EQ(flags, 5u);
+  std::string location;
+  EXPECT_FALSE(ReadInstallLocation("Orvane", location));
+  EXPECT_EQ(DeleteUninstallItem("Orvane"), 1);
+  EXPECT_TRUE(platform::PathIsFolder(platform::MachineStoreFile()));
 }
 
 TEST(RegistryUninstallTest, WritesTheEntryInOrder) {
