@@ -77,7 +77,7 @@ class Mover {
     if (::fstatat(fromFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return Fail("cannot read " + relative);
     if (S_ISDIR(info.st_mode)) return MoveSubFolder(fromFd, toFd, name, relative, depth, info.st_mode);
     if (S_ISLNK(info.st_mode)) return MoveLink(fromFd, toFd, name, relative, depth);
-    if (S_ISREG(info.st_mode)) return MoveFile(fromFd, toFd, name, relative, info.st_mode);
+    if (S_ISREG(info.st_mode)) return MoveFile(fromFd, toFd, name, relative, info);
     result_.dropped.push_back(relative);  // devices, pipes, sockets
   }
 
@@ -109,14 +109,17 @@ class Mover {
     if (::symlinkat(target, toFd, name) != 0) Fail("cannot create link " + relative + ": " + std::strerror(errno));
   }
 
-  void MoveFile(int fromFd, int toFd, const char* name, const std::string& relative, mode_t mode) {
+  void MoveFile(int fromFd, int toFd, const char* name, const std::string& relative, const struct stat& info) {
     struct stat existing {};
     if (::fstatat(toFd, name, &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode)) {
       RemoveAt(toFd, name);
     }
+    // A file with other names (a hard link, maybe to a file outside) is copied, so
+    // the installed file is a file of its own.
+    if (info.st_nlink > 1) return CopyFile(fromFd, toFd, name, relative, info.st_mode);
     if (::renameat(fromFd, name, toFd, name) == 0) return;
     if (errno != EXDEV) return Fail("cannot move " + relative + ": " + std::strerror(errno));
-    CopyFile(fromFd, toFd, name, relative, mode);
+    CopyFile(fromFd, toFd, name, relative, info.st_mode);
   }
 
   // Across file systems: copy into a fresh hidden name beside the target, then rename over it.

@@ -392,3 +392,28 @@ TEST(InstallExtractTest, MovesAcrossFileSystems) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// A hard link in the staged tree to a file outside becomes a separate copy.
+TEST(InstallExtractTest, HardLinkedFilesAreCopied) {
+  test::TempHome home;
+  test::WriteWholeFile(home.Path("outside/secret.txt"), "outside");
+  test::WriteWholeFile(home.Path("staging/plain.txt"), "plain");
+  CreateFolderPathA(home.Path("staging/sub/"));
+  ASSERT_EQ(::link(home.Path("outside/secret.txt").c_str(), home.Path("staging/sub/linked.txt").c_str()), 0);
+  CreateFolderPathA(home.Path("dest/"));
+  const TreeMoveResult result = MoveTreeInto(home.Path("staging"), home.Path("dest"));
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(test::ReadFileBytes(home.Path("dest/sub/linked.txt")), "outside");
+  struct stat info {};
+  ASSERT_EQ(::stat(home.Path("dest/sub/linked.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_nlink, 1u);
+  test::WriteWholeFile(home.Path("dest/sub/linked.txt"), "changed");
+  EXPECT_EQ(test::ReadFileBytes(home.Path("outside/secret.txt")), "outside");
+  EXPECT_EQ(test::ReadFileBytes(home.Path("dest/plain.txt")), "plain");
+}
+
+}  // namespace
+}  // namespace orvane
