@@ -86,7 +86,7 @@ class Mover {
     if (::fstatat(toFd, name, &existing, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(existing.st_mode)) {
       ::unlinkat(toFd, name, 0);
     }
-    if (::mkdirat(toFd, name, (mode & 07777) | 0700) != 0 && errno != EEXIST) {
+    if (::mkdirat(toFd, name, (mode & 0777) | 0700) != 0 && errno != EEXIST) {
       return Fail("cannot create folder " + relative + ": " + std::strerror(errno));
     }
     FdCloser to{::openat(toFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)};
@@ -117,6 +117,8 @@ class Mover {
     // A file with other names (a hard link, maybe to a file outside) is copied, so
     // the installed file is a file of its own.
     if (info.st_nlink > 1) return CopyFile(fromFd, toFd, name, relative, info.st_mode);
+    // No set-user or set-group id bits from an archive.
+    if ((info.st_mode & (S_ISUID | S_ISGID)) != 0) ::fchmodat(fromFd, name, info.st_mode & 0777, 0);
     if (::renameat(fromFd, name, toFd, name) == 0) return;
     if (errno != EXDEV) return Fail("cannot move " + relative + ": " + std::strerror(errno));
     CopyFile(fromFd, toFd, name, relative, info.st_mode);
@@ -130,7 +132,7 @@ class Mover {
     FdCloser out{-1};
     for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
       temporary = std::string(".") + name + ".part" + std::to_string(attempt);
-      out.fd = ::openat(toFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 07777);
+      out.fd = ::openat(toFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0777);
     }
     if (out.fd < 0) return Fail("cannot write " + relative + ": " + std::strerror(errno));
     char buffer[65536];

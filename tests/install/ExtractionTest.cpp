@@ -415,5 +415,16 @@ TEST(InstallExtractTest, HardLinkedFilesAreCopied) {
   EXPECT_EQ(test::ReadFileBytes(home.Path("dest/plain.txt")), "plain");
 }
 
+TEST(InstallExtractTest, SetIdBitsAreDropped) {
+  test::TempHome home;
+  test::WriteWholeFile(home.Path("staging/tool"), "tool");
+  ASSERT_EQ(::chmod(home.Path("staging/tool").c_str(), 06755), 0);
+  CreateFolderPathA(home.Path("dest/"));
+  ASSERT_TRUE(MoveTreeInto(home.Path("staging"), home.Path("dest")).ok);
+  struct stat info {};
+  ASSERT_EQ(::stat(home.Path("dest/tool").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0755u);
+}
+
 }  // namespace
 }  // namespace orvane
