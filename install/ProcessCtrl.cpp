@@ -91,6 +91,7 @@ std::vector<std::string> DesktopUserEnvironment(const platform::DesktopUser& use
 }  // namespace
 
 bool FindProcessByName(const std::string& name, pid_t& pid) {
+  if (name.empty()) return false;  // ended processes and kernel threads have no name
   for (const pid_t id : ProcessIds()) {
     if (SameNameNoCase(ProcessExeName(std::to_string(id)), name)) {
       pid = id;

@@ -129,6 +129,7 @@ TEST(ProcessTest, KillProcessByNameEndsOneCopyPerCall) {
   EXPECT_EQ(higher.Wait(), 128 + 9);
   EXPECT_FALSE(KillProcessByName(name));
   EXPECT_FALSE(FindProcessByName(name, pid));
+  EXPECT_FALSE(FindProcessByName("", pid));
 }
 
 TEST(ProcessTest, LaunchAsShellUserStartsTheProduct) {
