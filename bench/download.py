@@ -12,7 +12,7 @@ Over-fetch counts the package bytes the mirrors handed to the kernel (their requ
 logs), over the package size; bytes still queued when a client hangs up count too.
 
 Usage (normally through build/bench-download):
-  download.py --driver PATH [--pairs N] [--scenarios clean,stall,corrupt,both] [--keep DIR]
+  download.py --driver PATH [--pairs N] [--scenarios clean,stall,corrupt,both] [--ping] [--keep DIR]
 """
 
 import argparse
@@ -40,8 +40,9 @@ RATE = 2000000                       # bytes/s per mirror
 IDEAL = SIZE / (RATE * len(MIRRORS))  # 2.038 s
 STALL_MIRROR = 1                     # 127.0.0.3
 STALL_AFTER = 2000000
-# 127.0.0.5: with ten even segments over five mirrors our engine fetches chunk 6 from
-# it; aria2c picks pieces freely, so whether the fault fired is counted per run.
+# 127.0.0.5: with ten even segments over five mirrors in descriptor order (equal
+# round-trip times, see --ping) our engine fetches chunk 6 from it; aria2c picks
+# pieces freely, so whether the fault fired is counted per run.
 CORRUPT_MIRROR = 3
 BAD_OFFSET = 6 * CHUNK + 4321        # one byte of chunk 6
 SCENARIOS = ["clean", "stall", "corrupt", "both"]
@@ -178,7 +179,7 @@ class Bench:
         if tool == "ours":
             argv = [self.options.driver, self.descriptor, os.path.join(out_dir, "pkg.exe"),
                     "--timeout", str(RUN_TIMEOUT - 5)]
-            if self.options.no_ping:
+            if not self.options.ping:
                 argv.append("--no-ping")
             return argv
         return ["aria2c", "--no-conf=true", "-s10", "-x2", "-k1M", "-t6", "--file-allocation=none",
@@ -207,8 +208,8 @@ class Bench:
         bad_chunk_requests = sum(1 for entry in requests[CORRUPT_MIRROR]
                                  if entry["start"] < chunk_start + CHUNK
                                  and entry["start"] + entry["bytes"] > chunk_start)
-        fault_fired = any(entry["start"] <= BAD_OFFSET < entry["start"] + entry["bytes"]
-                          for entry in requests[CORRUPT_MIRROR])
+        fault_fired = scenario in ("corrupt", "both") and any(
+            entry["start"] <= BAD_OFFSET < entry["start"] + entry["bytes"] for entry in requests[CORRUPT_MIRROR])
         correct = file_md5(os.path.join(out_dir, "pkg.exe")) == self.whole_md5
         return {"wall": wall, "cpu": cpu, "rss": rss, "status": status, "overfetch": sent / SIZE,
                 "bad_chunk_requests": bad_chunk_requests, "fault_fired": fault_fired, "correct": correct and status == 0}
@@ -242,6 +243,9 @@ def summarize(scenario, results):
         if scenario in ("corrupt", "both"):
             extra += "  bad byte served in %d/%d runs; responses with bad-chunk bytes from that mirror: max %d" % (
                 sum(r["fault_fired"] for r in runs), len(runs), max(r["bad_chunk_requests"] for r in runs))
+        fired = [r["wall"] for r in runs if r["fault_fired"]]
+        if scenario in ("corrupt", "both") and fired:
+            extra += "; median when served %.2f s" % statistics.median(fired)
         print("  %-6s median %6.2f s  over-fetch %.3f  cpu %5.2f s  peak rss %6.1f MB  correct %d/%d%s" % (
             tool, wall, statistics.median(r["overfetch"] for r in runs), statistics.median(r["cpu"] for r in runs),
             max(r["rss"] for r in runs), sum(r["correct"] for r in runs), len(runs), extra))
@@ -274,7 +278,9 @@ def main(argv):
     parser.add_argument("--driver", required=True, help="bench-download-driver binary")
     parser.add_argument("--pairs", type=int, default=5)
     parser.add_argument("--scenarios", default=",".join(SCENARIOS))
-    parser.add_argument("--no-ping", action="store_true", help="engine ranks mirrors without ICMP")
+    parser.add_argument("--ping", action="store_true",
+                        help="let the engine rank the mirrors by real ICMP echo (all near 0 ms here, so "
+                             "the order, and which mirror serves chunk 6, varies from run to run)")
     parser.add_argument("--keep", help="work folder to keep (default: a temporary one, removed)")
     parser.add_argument("--in-namespace", action="store_true", help=argparse.SUPPRESS)
     options = parser.parse_args(argv)
