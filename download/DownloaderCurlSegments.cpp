@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -109,12 +110,17 @@ HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
   m_totalSize.store(0);
   m_downloadedSize.store(0);
 
-  const std::uint32_t total = config.size > 0 ? static_cast<std::uint32_t>(config.size) : 0u;
+  if (config.size <= 0) {
+    // No image can be made of an empty package, and no range cut from it.
+    SetResultCode(DownloadResult::DownloadMallocError);
+    return E_INVALIDARG;
+  }
+  const auto total = static_cast<std::uint32_t>(config.size);
   {
     std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
     m_totalSize.store(total);
     // Value-initialised: the image starts as zeros.
-    m_image.reset(new (std::nothrow) std::uint8_t[total == 0 ? 1 : total]());
+    m_image.reset(new (std::nothrow) std::uint8_t[total]());
     if (!m_image) {
       SetResultCode(DownloadResult::DownloadMallocError);
       return E_POINTER;
@@ -156,13 +162,14 @@ HRESULT DownloaderCurl::InitDownload() {
   m_downloadedSize.store(0);
   const int configured = m_config.threadsPerUrl;
   const std::uint32_t perUrl = (configured >= 1 && configured <= 10) ? configured : 2;
-  const std::uint32_t planned = n * perUrl;
+  const std::uint32_t total = m_totalSize.load();
+  // A package smaller than the plan gets one-byte segments, never empty ones.
+  const std::uint32_t planned = std::max(1u, std::min(n * perUrl, total));
   m_segmentCount.store(static_cast<int>(planned));
   m_segments.Clear();
   m_segments.ResetChunks(ChunkCount());
   m_running.store(true);
 
-  const std::uint32_t total = m_totalSize.load();
   const std::uint32_t size = total / planned;
   const std::uint32_t now = Now();
   for (std::uint32_t i = 0; i < planned; ++i) {

@@ -47,6 +47,36 @@ TEST(SegmentStartTest, NoMirrorFailsBeforeAnyTransfer) {
   EXPECT_TRUE(empty.Segments().empty());
 }
 
+TEST(SegmentStartTest, EmptyPackageIsRefusedAndTinyOneGetsOneByteSegments) {
+  TimingScope timing(FastTiming(100));
+  MirrorSet set(3);
+  ASSERT_TRUE(set.Ok());
+  MirrorFixture* mirror = set.Add({});
+  ASSERT_NE(mirror, nullptr);
+
+  ListedMirrorEngine empty;
+  empty.mirrors = {mirror->Url("/download/a.exe")};
+  DownloadConfig nothing = set.Config(2);
+  nothing.size = 0;
+  EXPECT_EQ(empty.BeginDownload(nothing), E_INVALIDARG);
+  EXPECT_EQ(empty.GetResultString(), "DownloadMallocError");
+  EXPECT_FALSE(empty.IsDownloading());
+
+  Notifications notes;
+  ListedMirrorEngine tiny;
+  tiny.mirrors = {mirror->Url("/download/a.exe"), mirror->Url("/download/b.exe")};
+  tiny.SetCallback(notes.Function());
+  ASSERT_EQ(tiny.BeginDownload(set.Config(2)), S_OK);
+  EXPECT_EQ(notes.WaitEnd(), 5);
+  const std::map<int, DownloadItem> items = tiny.Segments();
+  ASSERT_EQ(items.size(), 3u);
+  for (const auto& [id, item] : items) {
+    EXPECT_EQ(item.rangeStart, static_cast<std::uint32_t>(id));
+    EXPECT_EQ(item.end.load(), static_cast<std::uint32_t>(id));
+  }
+  EXPECT_TRUE(set.TargetMatches());
+}
+
 // A target that cannot be opened leaves the download to the image alone.
 TEST(SegmentStartTest, UnopenableTargetStillDownloadsIntoTheImage) {
   TimingScope timing(FastTiming(100));
