@@ -24,6 +24,8 @@ namespace {
 constexpr const char* kCfgThreadLog = "Download_Thread_Download_Cfg";
 constexpr int kCfgAttempts = 3;
 constexpr int kNoFile = -1;
+// Largest descriptor file fetched; a real one is a few kilobytes.
+constexpr std::size_t kMaxCfgBytes = 1 << 20;
 
 constexpr const char* kResultNames[] = {
     "NoError",
@@ -74,6 +76,7 @@ std::size_t WriteCfgData(char* data, std::size_t size, std::size_t count, void* 
   auto* item = static_cast<DownloadItem*>(context);
   if (item == nullptr || item->owner == nullptr || item->outputFile == kNoFile) return 0;
   const std::size_t total = size * count;
+  if (item->position.load() + total > kMaxCfgBytes) return 0;  // ends the transfer with a write error
   std::size_t written = 0;
   while (written < total) {
     const ssize_t n = ::write(item->outputFile, data + written, total - written);

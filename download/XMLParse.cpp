@@ -6,15 +6,73 @@
 #include <iterator>
 #include <new>
 #include <sstream>
+#include <string_view>
 
 namespace orvane {
 
 namespace pt = boost::property_tree;
 
+namespace {
+
+// Deepest element nesting accepted. The XML reader recurses once per level, so
+// a document nested without bound would exhaust the stack; descriptors use 3.
+constexpr int kMaxNesting = 256;
+
+// Skips past `end` from `at`; npos when it never comes.
+std::size_t SkipPast(std::string_view text, std::size_t at, std::string_view end) {
+  const std::size_t found = text.find(end, at);
+  return found == std::string_view::npos ? found : found + end.size();
+}
+
+// False when elements nest deeper than `limit`. Markup that does not end is
+// left for the reader to reject.
+bool NestingWithin(std::string_view text, int limit) {
+  int depth = 0;
+  std::size_t at = 0;
+  while ((at = text.find('<', at)) != std::string_view::npos) {
+    const std::string_view rest = text.substr(at);
+    if (rest.starts_with("<!--")) {
+      at = SkipPast(text, at + 4, "-->");
+    } else if (rest.starts_with("<![CDATA[")) {
+      at = SkipPast(text, at + 9, "]]>");
+    } else if (rest.starts_with("<?")) {
+      at = SkipPast(text, at + 2, "?>");
+    } else if (rest.starts_with("<!")) {
+      at = SkipPast(text, at + 2, ">");
+    } else {
+      std::size_t end = at + 1;
+      char quote = 0;
+      for (; end < text.size(); ++end) {
+        const char c = text[end];
+        if (quote != 0) {
+          if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+        } else if (c == '>') {
+          break;
+        }
+      }
+      if (end >= text.size()) return true;
+      if (rest.starts_with("</")) {
+        --depth;
+      } else if (text[end - 1] != '/' && ++depth > limit) {
+        return false;
+      }
+      at = end + 1;
+    }
+    if (at == std::string_view::npos) return true;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool XMLParse::LoadFromText(const char* text, std::size_t length) {
   if (text == nullptr) return false;
+  const std::string_view view(text, strnlen(text, length));
+  if (!NestingWithin(view, kMaxNesting)) return false;
   try {
-    std::istringstream stream(std::string(text, strnlen(text, length)));
+    std::istringstream stream{std::string(view)};
     pt::ptree tree;
     pt::read_xml(stream, tree, pt::xml_parser::trim_whitespace);
     tree_.swap(tree);

@@ -114,6 +114,22 @@ TEST(DescriptorXmlTest, LoadFromTextRejectsBadXmlAndStopsAtNul) {
   EXPECT_TRUE(xml.LoadFromText(longer, 10));
 }
 
+TEST(DescriptorXmlTest, DeeplyNestedTextIsRefusedWithoutExhaustingTheStack) {
+  auto nested = [](int depth, const std::string& inner) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += "<a x=\"/>\">";
+    text += inner;
+    for (int i = 0; i < depth; ++i) text += "</a>";
+    return text;
+  };
+  XMLParse xml;
+  const std::string deep = nested(200000, "");
+  EXPECT_FALSE(xml.LoadFromText(deep.c_str(), deep.size()));
+  // Self-closed elements, comments and sections do not count as nesting.
+  const std::string fine = nested(200, "<b/><!-- <c><c><c> --><![CDATA[<d><d>]]><?pi <e>?>");
+  EXPECT_TRUE(xml.LoadFromText(fine.c_str(), fine.size()));
+}
+
 TEST(DescriptorXmlTest, LoadFromFileRemembersThePath) {
   TempHome home;
   XMLParse xml;
@@ -367,30 +383,41 @@ TEST(DescriptorLoadTest, FromUrlFetchesTheDescriptorAndLoadsIt) {
 TEST(DescriptorLoadTest, FromUrlGivesUpAfterThreeFailedFetches) {
   TempHome home;
   home.UnsetEnv("http_proxy");
-  LogCapture log;
-  WriteWholeFile(home.Path("served.xml"), DescriptorText().Xml());
-  MirrorOptions options;
-  options.file = home.Path("served.xml");
-  options.status = 500;
-  MirrorFixture mirror(options);
-  ASSERT_TRUE(mirror.Start());
+  struct Case {
+    const char* name;
+    int status;
+    std::size_t bytes;
+  };
+  // A server error, and an answer far larger than any descriptor.
+  for (const Case& c : {Case{"status 500", 500, 0}, Case{"2 MiB answer", 0, 2u << 20}}) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    const std::string served = c.bytes == 0 ? DescriptorText().Xml() : std::string(c.bytes, ' ');
+    WriteWholeFile(home.Path("served.xml"), served);
+    MirrorOptions options;
+    options.file = home.Path("served.xml");
+    options.status = c.status;
+    MirrorFixture mirror(options);
+    ASSERT_TRUE(mirror.Start());
 
-  RecordingDownloader engine;
-  NotifyRecorder notes;
-  engine.SetCallback(notes.Callback());
-  ASSERT_EQ(engine.BeginDownloadFromUrl(mirror.Url("/download/d.xml"), home.Path("p.exe")), S_OK);
-  ASSERT_TRUE(notes.WaitForEnd());
-  engine.Finish();
-  EXPECT_TRUE(engine.Started().empty());
-  EXPECT_EQ(engine.GetResultCode(), static_cast<int>(DownloadResult::ConfigDownloadError));
-  EXPECT_EQ(engine.GetDownloadState(), 4);
-  EXPECT_FALSE(engine.IsDownloading());
-  EXPECT_EQ(notes.All(), (std::vector<Notification>{{4, 0, 0, {}}}));
-  EXPECT_EQ(log.Count("Download_Thread_Download_Cfg : failed."), 3);
-  EXPECT_EQ(log.Count("Download_Thread_Download_Cfg : error."), 1);
-  int gets = 0;
-  for (const MirrorRequest& r : mirror.Requests()) gets += r.method == "GET";
-  EXPECT_EQ(gets, 3);
+    RecordingDownloader engine;
+    NotifyRecorder notes;
+    engine.SetCallback(notes.Callback());
+    ASSERT_EQ(engine.BeginDownloadFromUrl(mirror.Url("/download/d.xml"), home.Path("p.exe")), S_OK);
+    ASSERT_TRUE(notes.WaitForEnd());
+    engine.Finish();
+    EXPECT_TRUE(engine.Started().empty());
+    EXPECT_EQ(engine.GetResultCode(), static_cast<int>(DownloadResult::ConfigDownloadError));
+    EXPECT_EQ(engine.GetDownloadState(), 4);
+    EXPECT_FALSE(engine.IsDownloading());
+    EXPECT_EQ(notes.All(), (std::vector<Notification>{{4, 0, 0, {}}}));
+    EXPECT_EQ(log.Count("Download_Thread_Download_Cfg : failed."), 3);
+    EXPECT_EQ(log.Count("Download_Thread_Download_Cfg : error."), 1);
+    mirror.Stop();
+    int gets = 0;
+    for (const MirrorRequest& r : mirror.Requests()) gets += r.method == "GET";
+    EXPECT_EQ(gets, 3);
+  }
 }
 
 TEST(DescriptorLoadTest, FromUrlRefusesOverlongValues) {
