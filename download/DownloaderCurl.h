@@ -94,6 +94,8 @@ class DownloaderCurl : public IDownloader {
 
   // Replaces the ping probe (tests give each mirror its round-trip time).
   void SetPinger(std::shared_ptr<IHostPinger> pinger);
+  // Bound of one size probe, connection included (10000 ms unless set).
+  void SetSizeProbeTimeout(std::uint32_t ms) { m_sizeProbeTimeoutMs.store(ms); }
   // Threads per mirror the next plan uses (raised to 5 when the CDN is alone).
   int GetThreadsPerUrl() const { return m_threadsPerUrl.load(); }
 
@@ -122,6 +124,7 @@ class DownloaderCurl : public IDownloader {
   DownloadConfig m_config;
   std::string m_targetPath;  // set before the descriptor thread starts
   std::atomic<int> m_threadsPerUrl{DownloadConfig::kDefaultThreadsPerUrl};
+  std::atomic<std::uint32_t> m_sizeProbeTimeoutMs{10000};
 
   std::atomic<bool> m_running{false};
   std::atomic<int> m_state{kDownloadNotFinished};

@@ -13,9 +13,9 @@ namespace orvane {
 
 namespace {
 
-// Bounds of the size probe: a mirror that never answers must not hold the probe.
+// The size probe's connection bound; the whole probe is bounded by the engine's
+// size-probe timeout, so a mirror that never answers cannot hold the probe.
 constexpr long kSizeProbeConnectTimeoutMs = 5000;
-constexpr long kSizeProbeTimeoutMs = 10000;
 constexpr long kLoadCheckTimeoutSeconds = 2;
 constexpr std::size_t kMaxTextBytes = 64 * 1024;
 constexpr std::uint32_t kUnknownLength = 0xFFFFFFFFu;
@@ -106,8 +106,9 @@ std::uint32_t DownloaderCurl::GetDownloadFileLenth(const std::string& url) {
     curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, kProbeUserAgent);
     curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, kSizeProbeConnectTimeoutMs);
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, kSizeProbeTimeoutMs);
+    const long timeoutMs = static_cast<long>(m_sizeProbeTimeoutMs.load());
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, std::min(kSizeProbeConnectTimeoutMs, timeoutMs));
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, timeoutMs);
     ApplyProxy(curl.get(), proxy);
     result = curl_easy_perform(curl.get());
     if (result == CURLE_OK) {

@@ -3,6 +3,9 @@
 // with the ping probe replaced; and the ICMP echo itself.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -359,6 +362,50 @@ TEST(MirrorProbeTest, SizeProbeReportsContentLengthOrAnImpossibleValue) {
   engine.SetProxy("http://127.0.0.1:1");
   EXPECT_EQ(engine.HttpGetText(net.Mirror(0).Url("/flag.php")), "error");
   EXPECT_EQ(engine.GetDownloadFileLenth(url), 0xFFFFFFFFu);
+}
+
+// A TCP port on 127.0.0.1 that takes connections (in the kernel's backlog) and never answers.
+class SilentPort {
+ public:
+  SilentPort() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fd_, 16) == 0 &&
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      port_ = ntohs(address.sin_port);
+    }
+  }
+  ~SilentPort() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SilentPort(const SilentPort&) = delete;
+  SilentPort& operator=(const SilentPort&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+TEST(MirrorProbeTest, MirrorThatNeverAnswersTheSizeProbeIsDroppedInBoundedTime) {
+  TempHome home;
+  MirrorNet net(home);
+  SilentPort silent;
+  ASSERT_NE(silent.Port(), 0);
+  const std::vector<std::string> urls = {"http://127.0.0.1:" + std::to_string(silent.Port()) + "/download/p.exe",
+                                         net.Add("127.0.0.2")};
+  RecordingDownloader engine;
+  engine.SetPinger(std::make_shared<FakePinger>(std::map<std::string, std::uint32_t>{{"127.0.0.1", 1}, {"127.0.0.2", 2}}));
+  engine.SetSizeProbeTimeout(500);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(engine.CheckDownload(MirrorNet::Config(urls)), S_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  std::vector<UrlCfg> used;
+  engine.GetUsedUrlInfo(used);
+  EXPECT_EQ(UrlsOf(used), (std::vector<std::string>{urls[1]}));
 }
 
 // ---- ICMP echo ----
