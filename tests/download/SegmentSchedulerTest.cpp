@@ -204,6 +204,60 @@ TEST(SegmentSplitTest, CompletedSegmentSplitsTheSlowMirrorsRange) {
   EXPECT_LE(sent, set.Package().size * 11 / 10);
 }
 
+struct SplitThresholdCase {
+  const char* name;
+  long long stallAfter;  // bytes the slow mirror sends before it falls silent
+  std::uint32_t left;    // end - position of its segment then
+  bool splits;
+};
+
+class SegmentSplitThresholdTest : public ::testing::TestWithParam<SplitThresholdCase> {};
+
+// Segment 1 [1048576, 2097151] stops at a known position; when segment 0
+// completes, the next sweep splits it only if end - position >= 512,000.
+TEST_P(SegmentSplitThresholdTest, SplitNeedsHalfAMegabyteLeft) {
+  const SplitThresholdCase& row = GetParam();
+  TimingScope timing(FastTiming(100, 60000));
+  MirrorSet set(2 * 1048576);
+  ASSERT_TRUE(set.Ok());
+  MirrorFixture* fast = set.Add({});
+  MirrorOptions stalling;
+  stalling.stallAfter = row.stallAfter;
+  MirrorFixture* slow = set.Add(stalling);
+  ASSERT_TRUE(fast && slow);
+  ListedMirrorEngine engine;
+  engine.mirrors = {fast->Url("/download/pkg.exe"), slow->Url("/download/pkg.exe")};
+
+  ASSERT_EQ(engine.BeginDownload(set.Config(1)), S_OK);
+  const std::uint32_t position = 1048576 + static_cast<std::uint32_t>(row.stallAfter);
+  ASSERT_EQ(2097151 - position, row.left);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const auto items = engine.Segments();
+        return items.at(0).state.load() == kItemCompleted && items.at(1).position.load() == position;
+      },
+      5000));
+  std::this_thread::sleep_for(600ms);  // several sweeps
+  const std::map<int, DownloadItem> items = engine.Segments();
+  SCOPED_TRACE(Describe(items));
+  if (row.splits) {
+    ASSERT_GE(items.size(), 3u);
+    EXPECT_EQ(items.at(2).rangeStart, position + row.left / 2);
+    EXPECT_EQ(items.at(2).end.load(), 2097151u);
+    EXPECT_EQ(items.at(2).url, engine.mirrors[0]);
+    EXPECT_EQ(items.at(1).end.load(), position + row.left / 2 - 1);
+  } else {
+    EXPECT_EQ(items.size(), 2u);
+    EXPECT_EQ(items.at(1).end.load(), 2097151u);
+  }
+  engine.StopDownload();
+}
+
+INSTANTIATE_TEST_SUITE_P(Segment, SegmentSplitThresholdTest,
+                         ::testing::Values(SplitThresholdCase{"AtThreshold", 536575, 512000, true},
+                                           SplitThresholdCase{"OneByteShort", 536576, 511999, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---- stalls ----
 
 TEST(SegmentStallTest, StalledSegmentIsHandedOverAtTheSamePosition) {
