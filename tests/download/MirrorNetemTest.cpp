@@ -45,6 +45,7 @@ bool RunTool(std::vector<std::string> argv) {
   raw.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   pid_t pid = -1;
   const int spawned = ::posix_spawnp(&pid, raw[0], &actions, nullptr, raw.data(), environ);
