@@ -171,7 +171,10 @@ HRESULT DownloaderCurl::InitDownload() {
   m_running.store(true);
 
   const std::uint32_t size = total / planned;
+  // Every planned segment is in the map before the first transfer starts, so
+  // that an early finish never sees a partial plan as the whole download.
   const std::uint32_t now = Now();
+  std::vector<DownloadItem*> plan;
   for (std::uint32_t i = 0; i < planned; ++i) {
     auto item = std::make_unique<DownloadItem>();
     item->url = mirrors[i % n].url;
@@ -182,8 +185,9 @@ HRESULT DownloaderCurl::InitDownload() {
     item->end = (i == planned - 1) ? total - 1 : i * size + size - 1;
     item->lastDataTime = now;
     item->startTime = now;
-    BeginDownloadItem(m_segments.Insert(std::move(item)));
+    plan.push_back(m_segments.Insert(std::move(item)));
   }
+  for (DownloadItem* item : plan) BeginDownloadItem(item);
   m_dispatchThread = std::thread(&DownloaderCurl::RunDispatcher, this);
   WriteLog("Download_InitDownload : start download dispatch, thread(%d).", ThreadNumber(m_dispatchThread));
   return S_OK;
