@@ -231,6 +231,7 @@ class DownloaderCurl : public IDownloader {
   bool m_undigestedRefetched = false;    // chunks without digest fetched again (file lock)
   std::atomic<bool> m_repaired{false};
   std::atomic<bool> m_closing{false};    // the engine is being destroyed
+  std::atomic<bool> m_stopped{false};    // StopDownload was called: no end notification follows
   std::string m_cdnUrl;                  // set before segments start, read-only afterwards
   bool m_cdnAvailable = false;
   SegmentMap m_segments;

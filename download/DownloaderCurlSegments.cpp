@@ -99,6 +99,7 @@ void DownloaderCurl::RetireSegments() {
 
 HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
   RetireSegments();
+  m_stopped.store(false);
   m_config = config;
   m_totalSize.store(static_cast<std::uint32_t>(config.size));
   if (CheckDownload(config) != S_OK) {
@@ -133,6 +134,7 @@ HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
 }
 
 HRESULT DownloaderCurl::StopDownload() {
+  m_stopped.store(true);
   m_running.store(false);
   {
     std::lock_guard<std::mutex> lock(m_dispatchMutex);
@@ -320,7 +322,7 @@ void DownloaderCurl::CheckFinish(DownloadItem* item) {
     WriteLog("Download_CheckFinish : continue. now wait (%d).", busy);
     return;
   }
-  if (m_image && m_running.load() && CheckHash()) {
+  if (m_image && m_running.load() && CheckHash() && !m_stopped.load()) {
     WriteLog("Download_CheckFinish : Finish download.");
     CloseFile();
     m_state.store(kDownloadFinished);
@@ -331,6 +333,7 @@ void DownloaderCurl::CheckFinish(DownloadItem* item) {
 }
 
 void DownloaderCurl::EndFailed(DownloadResult code) {
+  if (m_stopped.load()) return;
   SetResultCode(code);
   m_state.store(kDownloadFailed);
   m_running.store(false);
@@ -374,7 +377,7 @@ void DownloaderCurl::Dispatch() {
   }
   // The download ended without a verdict (a segment failed for good): the image decides.
   std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
-  if (m_state.load() != kDownloadNotFinished || !m_image || m_closing.load()) return;
+  if (m_state.load() != kDownloadNotFinished || !m_image || m_stopped.load() || m_closing.load()) return;
   if (CheckHash()) {
     WriteLog("Download_Dispatch : CheckHash download succeeded.");
     CloseFile();
