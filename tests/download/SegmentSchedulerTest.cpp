@@ -303,7 +303,7 @@ class SegmentNoHandOverTest : public ::testing::TestWithParam<NoHandOverCase> {}
 // mirror: no segment takes over at its position.
 TEST_P(SegmentNoHandOverTest, SilentSegmentKeepsItsMirror) {
   const NoHandOverCase& row = GetParam();
-  TimingScope timing(FastTiming(100, 500));
+  TimingScope timing(FastTiming(100, 800));
   MirrorSet set(4 * 1048576);
   ASSERT_TRUE(set.Ok());
   MirrorOptions stalling;
@@ -323,7 +323,7 @@ TEST_P(SegmentNoHandOverTest, SilentSegmentKeepsItsMirror) {
   ASSERT_EQ(engine.BeginDownload(set.Config(1)), S_OK);
   const auto stalled = static_cast<std::uint32_t>(row.stallAfter);
   ASSERT_TRUE(WaitFor([&] { return engine.Segments().at(0).position.load() == stalled; }, 5000));
-  std::this_thread::sleep_for(1500ms);  // three stall limits
+  std::this_thread::sleep_for(2000ms);  // well past the stall limit
   const std::map<int, DownloadItem> items = engine.Segments();
   SCOPED_TRACE(Describe(items));
   EXPECT_EQ(items.at(0).state.load(), kItemRunning);
@@ -410,7 +410,7 @@ TEST(SegmentFailTest, StoppedDispatcherFinishesWhenTheImageVerifies) {
   const auto lastByte = static_cast<std::uint32_t>(set.Package().size - 1);
   engine.beforeStart = [&](DownloadItem* item) {
     if (item->id == 0) item->end = lastByte;
-    if (item->id == 1) std::this_thread::sleep_for(500ms);
+    if (item->id == 1) std::this_thread::sleep_for(1000ms);  // segment 0 has all its bytes by then
   };
   engine.SetCallback(notes.Function());
 
