@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Log.h"
+#include "tests/support/LogCapture.h"
 #include "download/DownloaderCurl.h"
 
 namespace orvane::test {
@@ -56,44 +57,6 @@ class NotifyRecorder {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Notification> seen_;
-};
-
-// Captures every log line written while it lives (one capture at a time).
-class LogCapture {
- public:
-  LogCapture() {
-    Lines().clear();
-    GetLog().SetSink(&LogCapture::Sink);
-  }
-  ~LogCapture() { GetLog().SetSink(nullptr); }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
-
-  std::vector<std::string> All() const {
-    std::lock_guard lock(Mutex());
-    return Lines();
-  }
-  bool Contains(const std::string& text) const { return Count(text) > 0; }
-  int Count(const std::string& text) const {
-    int count = 0;
-    for (const std::string& line : All()) count += line.find(text) != std::string::npos;
-    return count;
-  }
-
- private:
-  static int Sink(const char* message) {
-    std::lock_guard lock(Mutex());
-    Lines().push_back(message);
-    return 0;
-  }
-  static std::mutex& Mutex() {
-    static std::mutex mutex;
-    return mutex;
-  }
-  static std::vector<std::string>& Lines() {
-    static std::vector<std::string> lines;
-    return lines;
-  }
 };
 
 // Answers pings with the round-trip time given per host; other hosts stay silent.

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Log.h"
+#include "tests/support/LogCapture.h"
 #include "download/DownloaderCurl.h"
 #include "download/SegmentMap.h"
 #include "tests/support/MirrorFixture.h"
@@ -110,40 +111,6 @@ class Notifications {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::tuple<int, std::uint32_t, long>> events_;
-};
-
-// Collects log lines that start with a prefix, for the life of the object.
-class LogCapture {
- public:
-  LogCapture() {
-    std::lock_guard<std::mutex> lock(Mutex());
-    Lines().clear();
-    GetLog().SetSink(&LogCapture::Sink);
-  }
-  ~LogCapture() { GetLog().SetSink(nullptr); }
-  std::vector<std::string> StartingWith(const std::string& prefix) const {
-    std::lock_guard<std::mutex> lock(Mutex());
-    std::vector<std::string> out;
-    for (const std::string& line : Lines()) {
-      if (line.rfind(prefix, 0) == 0) out.push_back(line);
-    }
-    return out;
-  }
-
- private:
-  static int Sink(const char* message) {
-    std::lock_guard<std::mutex> lock(Mutex());
-    Lines().emplace_back(message);
-    return 0;
-  }
-  static std::mutex& Mutex() {
-    static std::mutex mutex;
-    return mutex;
-  }
-  static std::vector<std::string>& Lines() {
-    static std::vector<std::string> lines;
-    return lines;
-  }
 };
 
 // Dispatcher timing for one test, restored afterwards.

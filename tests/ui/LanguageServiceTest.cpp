@@ -9,7 +9,7 @@
 
 #include "app/ProductConstants.h"
 #include "tests/support/TempHome.h"
-#include "tests/ui/LogCapture.h"
+#include "tests/support/LogCapture.h"
 
 namespace orvane {
 namespace {
@@ -48,7 +48,7 @@ TEST_P(LanguageChoiceTest, ChoosesTableLogLineAndName) {
   EXPECT_TRUE(service.LoadLanguage(kProductFullName, row.languageId));
   EXPECT_EQ(service.GetText(0), row.text0);
   EXPECT_EQ(service.GetLanguageName(), row.name);
-  EXPECT_TRUE(test::LogCapture::Contains(row.logLine)) << "log has no line " << row.logLine;
+  EXPECT_TRUE(test::LogCapture::HasLine(row.logLine)) << "log has no line " << row.logLine;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,7 +76,7 @@ TEST_F(LanguageServiceTest, ZeroTakesTheSystemLanguage) {
   home.SetEnv("LC_ALL", "de_AT.UTF-8");
   service.LoadLanguage(kProductFullName, 0);
   EXPECT_EQ(service.GetText(0), "Installieren");
-  EXPECT_TRUE(test::LogCapture::Contains("Language is DE(DeGuo), id = 3079"));
+  EXPECT_TRUE(test::LogCapture::HasLine("Language is DE(DeGuo), id = 3079"));
 }
 
 TEST_F(LanguageServiceTest, DebugSettingOverridesTheLanguageButNotTheSystemCheck) {
@@ -85,7 +85,7 @@ TEST_F(LanguageServiceTest, DebugSettingOverridesTheLanguageButNotTheSystemCheck
   service.LoadLanguage(kProductFullName, 0x0407);
   EXPECT_EQ(service.GetText(0), "インストール");
   EXPECT_EQ(service.GetLanguageName(), "Japanese");
-  EXPECT_TRUE(test::LogCapture::Contains("Language is JP(RiBen), id = 1041"));
+  EXPECT_TRUE(test::LogCapture::HasLine("Language is JP(RiBen), id = 1041"));
   EXPECT_FALSE(IsJapaneseSystem());
 
   home.SetEnv("LC_ALL", "ja_JP.UTF-8");

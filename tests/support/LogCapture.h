@@ -1,5 +1,6 @@
 #pragma once
-// Collects the messages written to the install log while it exists (one at a time).
+// Collects every message written to the install log while it lives (one
+// capture at a time: it is the log's sink).
 #include <algorithm>
 #include <mutex>
 #include <string>
@@ -23,9 +24,26 @@ class LogCapture {
     std::lock_guard lock(Mutex());
     return Store();
   }
-  static bool Contains(const std::string& line) {
+  // A message equal to `line`.
+  static bool HasLine(const std::string& line) {
     const auto lines = Lines();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  // A message containing `text`.
+  static bool Contains(const std::string& text) { return Count(text) > 0; }
+  // Messages containing `text`.
+  static int Count(const std::string& text) {
+    int count = 0;
+    for (const std::string& line : Lines()) count += line.find(text) != std::string::npos;
+    return count;
+  }
+  // Messages starting with `prefix`, in order.
+  static std::vector<std::string> StartingWith(const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const std::string& line : Lines()) {
+      if (line.rfind(prefix, 0) == 0) out.push_back(line);
+    }
+    return out;
   }
   static void Clear() {
     std::lock_guard lock(Mutex());
