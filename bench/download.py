@@ -12,7 +12,7 @@ Over-fetch counts the package bytes the mirrors handed to the kernel (their requ
 logs), over the package size; bytes still queued when a client hangs up count too.
 
 Usage (normally through build/bench-download):
-  download.py --driver PATH [--pairs N] [--scenarios clean,stall,corrupt,both] [--ping] [--keep DIR]
+  download.py --driver PATH [--pairs N] [--scenarios clean,stall,corrupt,both] [--ping] [--trace] [--keep DIR]
 """
 
 import argparse
@@ -181,6 +181,8 @@ class Bench:
                     "--timeout", str(RUN_TIMEOUT - 5)]
             if not self.options.ping:
                 argv.append("--no-ping")
+            if self.options.trace:
+                argv.append("--trace")
             return argv
         return ["aria2c", "--no-conf=true", "-s10", "-x2", "-k1M", "-t6", "--file-allocation=none",
                 "--summary-interval=0", "--console-log-level=warn", "--download-result=hide",
@@ -281,6 +283,8 @@ def main(argv):
     parser.add_argument("--ping", action="store_true",
                         help="let the engine rank the mirrors by real ICMP echo (all near 0 ms here, so "
                              "the order, and which mirror serves chunk 6, varies from run to run)")
+    parser.add_argument("--trace", action="store_true",
+                        help="our engine's log lines, with milliseconds, go to the run's output in the work folder")
     parser.add_argument("--keep", help="work folder to keep (default: a temporary one, removed)")
     parser.add_argument("--in-namespace", action="store_true", help=argparse.SUPPRESS)
     options = parser.parse_args(argv)

@@ -1,14 +1,16 @@
 // Drives the download engine once for the download benchmark (bench/download.py):
 //
-//   bench-download-driver DESCRIPTOR TARGET [--timeout SECONDS] [--no-ping]
+//   bench-download-driver DESCRIPTOR TARGET [--timeout SECONDS] [--no-ping] [--trace]
 //       downloads the package the descriptor file describes to TARGET, the way the
 //       installer does (BeginDownloadFromData), and waits for the end notification.
 //       Prints one line "result state=<n> code=<name> bytes=<n> seconds=<s>" and
 //       exits 0 when the engine finished (state 5), 1 when it failed, 2 on timeout.
 //       --no-ping gives every mirror the same round-trip time without ICMP.
+//       --trace prints every engine log line to stderr with the milliseconds since start.
 //   bench-download-driver --md5 FILE [--rounds N]
 //       measures the engine's whole-file MD5 over FILE held in memory against a
 //       memcpy of the same buffer, and prints both rates in MB/s.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Log.h"
 #include "download/DownloaderCurl.h"
 #include "download/HostPinger.h"
 #include "download/Md5.h"
@@ -28,6 +31,14 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+const Clock::time_point g_started = Clock::now();
+
+int TraceLine(const char* message) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - g_started).count();
+  std::fprintf(stderr, "%6lld %s\n", static_cast<long long>(ms), message);
+  return 0;
+}
 
 // Every mirror answers in 1 ms: ranking keeps descriptor order.
 class EqualPinger : public orvane::IHostPinger {
@@ -129,12 +140,13 @@ int main(int argc, char** argv) {
     return MeasureMd5(args[1], rounds > 0 ? rounds : 5);
   }
   if (args.size() < 2) {
-    std::fprintf(stderr, "usage: %s DESCRIPTOR TARGET [--timeout SECONDS] [--no-ping]\n"
+    std::fprintf(stderr, "usage: %s DESCRIPTOR TARGET [--timeout SECONDS] [--no-ping] [--trace]\n"
                          "       %s --md5 FILE [--rounds N]\n", argv[0], argv[0]);
     return 64;
   }
   int timeout = 120;
   bool ping = true;
+  if (std::find(args.begin(), args.end(), "--trace") != args.end()) orvane::GetLog().SetSink(&TraceLine);
   for (std::size_t i = 2; i < args.size(); ++i) {
     if (args[i] == "--timeout" && i + 1 < args.size()) {
       timeout = std::atoi(args[++i].c_str());

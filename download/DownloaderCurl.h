@@ -9,6 +9,7 @@
 // Notifications arrive on those worker threads, never on the owner's.
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -18,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "download/ChunkCoverage.h"
 #include "download/DownloadConfig.h"
 #include "download/DownloadItem.h"
 #include "download/HostPinger.h"
@@ -96,6 +98,10 @@ class DownloaderCurl : public IDownloader {
   void SetPinger(std::shared_ptr<IHostPinger> pinger);
   // Bound of one size probe, connection included (10000 ms unless set).
   void SetSizeProbeTimeout(std::uint32_t ms) { m_sizeProbeTimeoutMs.store(ms); }
+  // Check each chunk against its digest as soon as all its bytes are stored, and
+  // fetch a bad one again at once (on unless turned off; the final check of the
+  // whole image runs either way).
+  void SetEarlyChunkCheck(bool on) { m_earlyChunkCheck.store(on); }
   // Threads per mirror the next plan uses (raised to 5 when the CDN is alone).
   int GetThreadsPerUrl() const { return m_threadsPerUrl.load(); }
 
@@ -192,6 +198,11 @@ class DownloaderCurl : public IDownloader {
   bool DispatchFailed(DownloadItem* item);
   void DispatchRunning(DownloadItem* item, std::uint32_t stallLimitMs);
   void DispatchCompleted(DownloadItem* item);
+  // Gives the rest of a running segment to the best other mirror (or the CDN),
+  // continuing at its position; the old transfer aborts. False when no source is left.
+  bool HandOver(DownloadItem* item);
+  // Same, to `url`; the segment's mirror is put in bad standing.
+  void MoveRest(DownloadItem* item, const std::string& url);
   // Inserts a new segment on `url` for [start, end] modelled on `model`.
   DownloadItem* AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
                            std::uint32_t end);
@@ -208,6 +219,8 @@ class DownloaderCurl : public IDownloader {
   void StopDispatcher();
   // Wakes the dispatcher so that it sees the running flag cleared.
   void StopDispatcherWait();
+  // Wakes the dispatcher for a sweep now (a segment completed).
+  void RequestSweep();
   void JoinSegmentThreads();
   // Ends what an earlier download on this engine left running (descriptor thread).
   void RetireSegments();
@@ -221,13 +234,27 @@ class DownloaderCurl : public IDownloader {
   bool CheckHash();
   // Starts one repair segment for bytes [start, end] from another source.
   HRESULT RepairData(std::uint32_t start, std::uint32_t end);
+  // The source a repair of [start, end] would use and the segment it is modelled
+  // on; nullptr when there is none.
+  DownloadItem* PickRepairSource(std::uint32_t start, std::uint32_t end, std::string& url);
+  // After a write of [offset, offset + length): checks the chunks it completed
+  // and fetches each bad one again right away.
+  void CheckCompletedChunks(std::uint32_t offset, std::uint32_t length);
   bool ChunkMatches(std::size_t chunk, std::uint32_t offset, std::uint32_t length);
   std::uint32_t ChunkCount() const;
 
   std::recursive_mutex m_fileMutex;      // the file lock: writes, image, checks
   std::atomic<int> m_file{-1};           // target file descriptor (changed under the file lock)
-  std::unique_ptr<std::uint8_t[]> m_image;  // the package in memory (file lock)
+  // The package in memory (file lock). calloc: the zeroed pages come from the
+  // kernel on first touch instead of a 20 MB fill before the first transfer.
+  struct FreeImage {
+    void operator()(std::uint8_t* image) const { std::free(image); }
+  };
+  std::unique_ptr<std::uint8_t[], FreeImage> m_image;
   int m_failedChecks = 0;                // checks that started repairs (file lock)
+  ChunkCoverage m_coverage;              // stored bytes per chunk (file lock)
+  std::vector<std::uint8_t> m_earlyRepairs;  // per chunk, repairs started before the end (file lock)
+  std::atomic<bool> m_earlyChunkCheck{true};
   bool m_undigestedRefetched = false;    // chunks without digest fetched again (file lock)
   std::atomic<bool> m_repaired{false};
   std::atomic<bool> m_closing{false};    // the engine is being destroyed
@@ -238,6 +265,7 @@ class DownloaderCurl : public IDownloader {
   std::thread m_dispatchThread;
   std::mutex m_dispatchMutex;
   std::condition_variable m_dispatchWake;
+  bool m_sweepRequested = false;  // m_dispatchMutex
 };
 
 }  // namespace orvane

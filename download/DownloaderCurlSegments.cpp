@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <new>
 
 #include "app/Log.h"
 #include "download/DownloaderCurl.h"
@@ -120,12 +120,14 @@ HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
   {
     std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
     m_totalSize.store(total);
-    // Value-initialised: the image starts as zeros.
-    m_image.reset(new (std::nothrow) std::uint8_t[total]());
+    // The image starts as zeros.
+    m_image.reset(static_cast<std::uint8_t*>(std::calloc(total, 1)));
     if (!m_image) {
       SetResultCode(DownloadResult::DownloadMallocError);
       return E_POINTER;
     }
+    m_coverage.Reset(total, DownloadConfig::kChunkSize);
+    m_earlyRepairs.assign(m_coverage.ChunkCount(), 0);
     m_file = ::open(config.targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     WriteLog("Download_BeginDownload : OpenFile(%d), FileSize(%d), Mutex(%d), File(%s).", m_file.load(),
              static_cast<int>(total), 1, config.targetPath.c_str());
@@ -262,6 +264,7 @@ void DownloaderCurl::RunSegment(DownloadItem* item) {
   curl_easy_cleanup(curl);
   item->transfer = nullptr;
   if (item->owner != nullptr) CheckFinish(item);
+  if (item->state.load() == kItemCompleted && GetDispatchTiming().sweepOnCompletion) RequestSweep();
   if (result == CURLE_OK || item->state.load() == kItemDone) {
     WriteLog("Download_Internal Finish (%d).", item->id);
   } else {
@@ -282,6 +285,9 @@ std::size_t DownloaderCurl::OnSegmentData(DownloadItem* item, const char* data, 
   const std::size_t written = WriteData(data, static_cast<std::size_t>(n), static_cast<std::uint32_t>(position));
   item->position = static_cast<std::uint32_t>(position + n);
   m_segments.NoteWrite(item->url, static_cast<std::uint32_t>(position), static_cast<std::uint32_t>(n));
+  if (n > 0 && m_running.load()) {
+    CheckCompletedChunks(static_cast<std::uint32_t>(position), static_cast<std::uint32_t>(n));
+  }
 
   const std::uint32_t now = Now();
   const std::uint32_t elapsed = now - item->lastDataTime.load();
@@ -346,6 +352,12 @@ void DownloaderCurl::StopDispatcherWait() {
   m_dispatchWake.notify_all();
 }
 
+void DownloaderCurl::RequestSweep() {
+  std::lock_guard<std::mutex> lock(m_dispatchMutex);
+  m_sweepRequested = true;
+  m_dispatchWake.notify_all();
+}
+
 void DownloaderCurl::RunDispatcher() {
   WriteLog("Download_Dispatch Begining.");
   Dispatch();
@@ -358,7 +370,8 @@ void DownloaderCurl::Dispatch() {
     {
       std::unique_lock<std::mutex> lock(m_dispatchMutex);
       m_dispatchWake.wait_for(lock, std::chrono::milliseconds(timing.periodMs),
-                              [this] { return !m_running.load(); });
+                              [this] { return !m_running.load() || m_sweepRequested; });
+      m_sweepRequested = false;
     }
     if (!m_running.load()) break;
     const int count = static_cast<int>(m_segments.Size());
@@ -421,29 +434,54 @@ void DownloaderCurl::DispatchRunning(DownloadItem* item, std::uint32_t stallLimi
   if (total > 0 && static_cast<double>(m_downloadedSize.load()) / total > kNoHandOverRatio) return;
   if (m_cdnAvailable && item->url == m_cdnUrl) return;  // the CDN is never handed over
   if (Now() - item->lastDataTime.load() < stallLimitMs) return;
-  m_segments.Penalize(item->url);
-  std::string url;
-  if (!GetBestURL(item->url, url, false) && !TakeCdn("", url)) return;
-  const std::uint32_t position = item->position.load();
-  DownloadItem* fresh = AddSegment(*item, url, position, item->end.load());
-  item->end = position;
-  std::this_thread::sleep_for(std::chrono::milliseconds(GetDispatchTiming().restartDelayMs));
-  item->state = kItemDone;  // its transfer aborts at the next progress call
-  BeginDownloadItem(fresh);
+  HandOver(item);
 }
 
 void DownloaderCurl::DispatchCompleted(DownloadItem* item) {
   if (m_segments.CountInState(kItemRunning) >= m_segmentCount.load()) return;
+  // New work goes to the mirror of the completed segment once it is idle: a
+  // mirror's bandwidth is shared by its transfers, so a range moved to a mirror
+  // that is still busy only makes that mirror finish later. A mirror that
+  // stalled, failed or sent bad data gets nothing new.
+  const std::string& idle = item->url;
+  if (m_segments.RunningOn(idle) > 0 || m_segments.IsPenalized(idle)) return;
+  // End game: a segment receives nothing while this mirror is idle. Its rest
+  // moves here now instead of waiting out the stall limit, which does not
+  // apply in the last tenth of the download at all.
+  const Silence silence{Now(), GetDispatchTiming().silenceMs};
+  if (DownloadItem* silent = m_segments.LongestSilent(silence, m_cdnAvailable ? m_cdnUrl : std::string())) {
+    MoveRest(silent, idle);
+    return;
+  }
   DownloadItem* picked = m_segments.LargestRunning();
   if (picked == nullptr) return;
   const std::uint32_t position = picked->position.load();
   const std::uint32_t end = picked->end.load();
   const std::optional<std::uint32_t> start = SegmentMap::SplitPoint(position, end, kMinSplitBytes);
   if (!start) return;
-  std::string url;
-  if (!GetBestURL(picked->url, url, false) && !TakeCdn("", url)) url = item->url;
-  BeginDownloadItem(AddSegment(*picked, url, *start, end));
+  if (IsCdnUrl(idle)) m_cdnUsed.store(true);
+  BeginDownloadItem(AddSegment(*picked, idle, *start, end));
   picked->end = *start - 1;  // the picked transfer is cut there by the write function
+}
+
+bool DownloaderCurl::HandOver(DownloadItem* item) {
+  std::string url;
+  if (!GetBestURL(item->url, url, false) && !TakeCdn("", url)) {
+    m_segments.Penalize(item->url);
+    return false;
+  }
+  MoveRest(item, url);
+  return true;
+}
+
+void DownloaderCurl::MoveRest(DownloadItem* item, const std::string& url) {
+  m_segments.Penalize(item->url);
+  const std::uint32_t position = item->position.load();
+  DownloadItem* fresh = AddSegment(*item, url, position, item->end.load());
+  item->end = position;
+  std::this_thread::sleep_for(std::chrono::milliseconds(GetDispatchTiming().restartDelayMs));
+  item->state = kItemDone;  // its transfer aborts at the next progress call
+  BeginDownloadItem(fresh);
 }
 
 DownloadItem* DownloaderCurl::AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
@@ -469,7 +507,8 @@ bool DownloaderCurl::GetBestURL(const std::string& excluded, std::string& url, b
 }
 
 bool DownloaderCurl::GetBestURL(const std::set<std::string>& excluded, std::string& url, bool allowPenalized) {
-  const std::optional<std::string> best = m_segments.BestUrl(excluded, allowPenalized);
+  const Silence silence{Now(), GetDispatchTiming().silenceMs};
+  const std::optional<std::string> best = m_segments.BestUrl(excluded, allowPenalized, silence);
   if (!best) return false;
   if (IsCdnUrl(*best)) m_cdnUsed.store(true);
   url = *best;

@@ -17,6 +17,8 @@ constexpr std::uint32_t kChunkSize = DownloadConfig::kChunkSize;
 // Checks that may find bad chunks and start repairs; the next failing check
 // ends the download.
 constexpr int kMaxRepairRounds = 4;
+// Repairs of one chunk started while the download runs, before the final check.
+constexpr std::uint8_t kMaxEarlyRepairs = 2;
 constexpr std::size_t kDigestChars = 32;
 
 }  // namespace
@@ -95,7 +97,7 @@ bool DownloaderCurl::CheckHash() {
   return false;
 }
 
-HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
+DownloadItem* DownloaderCurl::PickRepairSource(std::uint32_t start, std::uint32_t end, std::string& url) {
   DownloadItem* model = m_segments.Covering(start, end);
   const std::string modelUrl = model != nullptr ? model->url : std::string();
   if (model == nullptr) model = m_segments.Find(0);
@@ -107,13 +109,18 @@ HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
   if (!modelUrl.empty()) suspects.insert(modelUrl);
   std::set<std::string> excluded = m_segments.ChunkWriters(start / kChunkSize);
   excluded.insert(suspects.begin(), suspects.end());
-  std::string url;
   bool found = GetBestURL(excluded, url);
   if (!found) found = GetBestURL(suspects, url);
   if (!found && suspects.count(m_cdnUrl) == 0) found = TakeCdn("", url);
   if (!found) found = GetBestURL(modelUrl, url);
   if (!found) found = TakeCdn(modelUrl, url);
-  if (!found || model == nullptr) {
+  return found ? model : nullptr;
+}
+
+HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
+  std::string url;
+  DownloadItem* model = PickRepairSource(start, end, url);
+  if (model == nullptr) {
     WriteLog("Download_RepairData : GetBestURL error, start(%d), end(%d).", static_cast<int>(start),
              static_cast<int>(end));
     SetRepairLink("");
@@ -124,6 +131,30 @@ HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
   WriteLog("Download_RepairData : GetBestURL Info, start(%d), end(%d), ID(%d).", static_cast<int>(start),
            static_cast<int>(end), item->id);
   return BeginDownloadItem(item);
+}
+
+void DownloaderCurl::CheckCompletedChunks(std::uint32_t offset, std::uint32_t length) {
+  std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
+  if (!m_earlyChunkCheck.load() || !m_image) return;
+  const std::uint32_t total = m_totalSize.load();
+  for (const std::uint32_t chunk : m_coverage.Add(offset, length)) {
+    if (chunk >= m_config.chunkHashes.size()) continue;  // no digest to check against
+    const std::uint32_t start = chunk * kChunkSize;
+    const std::uint32_t size = std::min(kChunkSize, total - start);
+    if (ChunkMatches(chunk, start, size)) continue;
+    const std::set<std::string> writers = m_segments.ChunkWriters(chunk);
+    if (writers.size() == 1) m_segments.MarkSuspect(*writers.begin());
+    // Without another source, or after repeated bad copies, the final check decides.
+    std::string url;
+    if (m_earlyRepairs[chunk] >= kMaxEarlyRepairs || PickRepairSource(start, start + size - 1, url) == nullptr) {
+      continue;
+    }
+    ++m_earlyRepairs[chunk];
+    WriteLog("Download_CheckChunk : chunk(%u) differs from its digest, fetching it again.", chunk);
+    m_coverage.Reopen(chunk);
+    m_repaired.store(true);
+    RepairData(start, start + size - 1);
+  }
 }
 
 }  // namespace orvane

@@ -77,6 +77,15 @@ int SegmentMap::CountInState(int state) const {
   return count;
 }
 
+int SegmentMap::RunningOn(const std::string& url) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int count = 0;
+  for (const auto& [id, item] : items_) {
+    if (item->state.load() == kItemRunning && item->url == url) ++count;
+  }
+  return count;
+}
+
 DownloadItem* SegmentMap::LargestRunning() const {
   std::lock_guard<std::mutex> lock(mutex_);
   DownloadItem* best = nullptr;
@@ -115,8 +124,17 @@ void SegmentMap::SetAllStates(int state) {
   for (const auto& [id, item] : items_) item->state = state;
 }
 
-std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excluded, bool allowPenalized) const {
+bool Silence::Holds(const DownloadItem& item) const {
+  return limitMs != 0 && item.state.load() == kItemRunning && now - item.lastDataTime.load() >= limitMs;
+}
+
+std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excluded, bool allowPenalized,
+                                               Silence silence) const {
   std::lock_guard<std::mutex> lock(mutex_);
+  std::set<std::string> silent;
+  for (const auto& [id, item] : items_) {
+    if (silence.Holds(*item)) silent.insert(item->url);
+  }
   for (const bool passOverPenalized : {true, false}) {
     if (!passOverPenalized && !allowPenalized) break;
     const DownloadItem* best = nullptr;
@@ -125,7 +143,7 @@ std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excl
       const int state = item->state.load();
       if (state != kItemRunning && state != kItemDone && state != kItemCompleted) continue;
       if (excluded.count(item->url) != 0) continue;
-      if (passOverPenalized && penalized_.count(item->url) != 0) continue;
+      if (passOverPenalized && (penalized_.count(item->url) != 0 || silent.count(item->url) != 0)) continue;
       const std::uint32_t speed = item->speed.load();
       if (speed > bestSpeed) {
         best = item.get();
@@ -137,9 +155,29 @@ std::optional<std::string> SegmentMap::BestUrl(const std::set<std::string>& excl
   return std::nullopt;
 }
 
+DownloadItem* SegmentMap::LongestSilent(Silence silence, const std::string& spared) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  DownloadItem* longest = nullptr;
+  std::uint32_t longestMs = 0;
+  for (const auto& [id, item] : items_) {
+    if (!silence.Holds(*item) || item->url == spared || item->Remaining() == 0) continue;
+    const std::uint32_t quietMs = silence.now - item->lastDataTime.load();
+    if (longest == nullptr || quietMs > longestMs) {
+      longest = item.get();
+      longestMs = quietMs;
+    }
+  }
+  return longest;
+}
+
 void SegmentMap::Penalize(const std::string& url) {
   std::lock_guard<std::mutex> lock(mutex_);
   penalized_.insert(url);
+}
+
+bool SegmentMap::IsPenalized(const std::string& url) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return penalized_.count(url) != 0;
 }
 
 void SegmentMap::AttachThread(int id, std::thread thread) {

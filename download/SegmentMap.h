@@ -25,9 +25,23 @@ struct DispatchTiming {
   std::uint32_t stallLimitMs = 6000;   // silence after which a segment is handed over
   std::uint32_t restartDelayMs = 20;   // wait before a restarted or handed-over segment starts
   std::uint32_t lowSpeedTimeSec = 5;   // a transfer below 1 byte/s for this long fails
+  // A running segment that has received nothing for this long is silent: its
+  // mirror gets no new work, and a mirror gone idle takes over its rest.
+  std::uint32_t silenceMs = 1000;
+  // A segment that completes wakes the dispatcher at once, so that the idle
+  // mirror gets work without waiting for the next sweep.
+  bool sweepOnCompletion = true;
 };
 DispatchTiming GetDispatchTiming();
 void SetDispatchTiming(const DispatchTiming& timing);
+
+// When a running segment counts as silent: nothing received for `limitMs`
+// (0: never) up to tick `now`.
+struct Silence {
+  std::uint32_t now = 0;
+  std::uint32_t limitMs = 0;
+  bool Holds(const DownloadItem& item) const;
+};
 
 class SegmentMap {
  public:
@@ -53,6 +67,8 @@ class SegmentMap {
   // waits for a restart; -1 when none.
   int FirstBusy() const;
   int CountInState(int state) const;
+  // Records in state 0 on `url`.
+  int RunningOn(const std::string& url) const;
   // The running record with the largest end - position (lowest id on ties,
   // never one where that is 0), or nullptr.
   DownloadItem* LargestRunning() const;
@@ -63,11 +79,16 @@ class SegmentMap {
 
   // The url of the fastest record in state 0, 1 or 3 whose url is none of
   // `excluded`; only a positive speed counts, lowest id wins ties. Mirrors in
-  // bad standing are passed over while any other qualifies, and never taken
+  // bad standing, and mirrors with a silent running record (whose last speed
+  // is stale), are passed over while any other qualifies, and never taken
   // unless `allowPenalized`.
-  std::optional<std::string> BestUrl(const std::set<std::string>& excluded, bool allowPenalized = true) const;
+  std::optional<std::string> BestUrl(const std::set<std::string>& excluded, bool allowPenalized = true,
+                                     Silence silence = {}) const;
+  // The running record silent longest, on any url but `spared`; nullptr when none is silent.
+  DownloadItem* LongestSilent(Silence silence, const std::string& spared) const;
   // Puts a mirror in bad standing: it stalled, failed a transfer or sent bad data.
   void Penalize(const std::string& url);
+  bool IsPenalized(const std::string& url) const;
 
   // Keeps the thread of record `id` until TakeThreads.
   void AttachThread(int id, std::thread thread);
