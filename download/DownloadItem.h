@@ -51,6 +51,7 @@ struct DownloadItem {
   std::atomic<std::uint32_t> endTime{0};   // tick at which the transfer returned
   std::atomic<std::uint32_t> speed{0};     // bytes per second over the last block
   std::atomic<int> state{kItemRunning};
+  bool repair = false;                   // fetches a chunk again; fixed once inserted
 
  private:
   void CopyFrom(const DownloadItem& o) {
@@ -68,6 +69,7 @@ struct DownloadItem {
     endTime = o.endTime.load();
     speed = o.speed.load();
     state = o.state.load();
+    repair = o.repair;
   }
 };
 

@@ -205,7 +205,7 @@ class DownloaderCurl : public IDownloader {
   void MoveRest(DownloadItem* item, const std::string& url);
   // Inserts a new segment on `url` for [start, end] modelled on `model`.
   DownloadItem* AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
-                           std::uint32_t end);
+                           std::uint32_t end, bool repair = false);
   // The url of the fastest segment not on `excluded` ("" excludes none); a
   // mirror that stalled, failed or sent bad data only when `allowPenalized`
   // and no other is left.
@@ -254,6 +254,7 @@ class DownloaderCurl : public IDownloader {
   int m_failedChecks = 0;                // checks that started repairs (file lock)
   ChunkCoverage m_coverage;              // stored bytes per chunk (file lock)
   std::vector<std::uint8_t> m_earlyRepairs;  // per chunk, repairs started before the end (file lock)
+  std::set<std::uint32_t> m_badChunks;   // found bad, waiting for a source to repair from (file lock)
   std::atomic<bool> m_earlyChunkCheck{true};
   bool m_undigestedRefetched = false;    // chunks without digest fetched again (file lock)
   std::atomic<bool> m_repaired{false};

@@ -128,6 +128,7 @@ HRESULT DownloaderCurl::BeginDownload(const DownloadConfig& config) {
     }
     m_coverage.Reset(total, DownloadConfig::kChunkSize);
     m_earlyRepairs.assign(m_coverage.ChunkCount(), 0);
+    m_badChunks.clear();
     m_file = ::open(config.targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     WriteLog("Download_BeginDownload : OpenFile(%d), FileSize(%d), Mutex(%d), File(%s).", m_file.load(),
              static_cast<int>(total), 1, config.targetPath.c_str());
@@ -438,29 +439,34 @@ void DownloaderCurl::DispatchRunning(DownloadItem* item, std::uint32_t stallLimi
 }
 
 void DownloaderCurl::DispatchCompleted(DownloadItem* item) {
-  if (m_segments.CountInState(kItemRunning) >= m_segmentCount.load()) return;
-  // New work goes to the mirror of the completed segment once it is idle: a
-  // mirror's bandwidth is shared by its transfers, so a range moved to a mirror
-  // that is still busy only makes that mirror finish later. A mirror that
-  // stalled, failed or sent bad data gets nothing new.
-  const std::string& idle = item->url;
-  if (m_segments.RunningOn(idle) > 0 || m_segments.IsPenalized(idle)) return;
+  // Repairs are work beyond the plan: they do not hold back a split.
+  if (m_segments.CountRunningWork() >= m_segmentCount.load()) return;
+  // New work goes to the mirror of the completed segment. A mirror's bandwidth
+  // is shared by its transfers, so a range is only worth moving to a mirror
+  // with less left to fetch than the one it comes from. A mirror that stalled,
+  // failed or sent bad data gets nothing new.
+  const std::string& freed = item->url;
+  if (m_segments.IsPenalized(freed)) return;
+  const std::uint64_t freedLeft = m_segments.RemainingOn(freed);
   // End game: a segment receives nothing while this mirror is idle. Its rest
   // moves here now instead of waiting out the stall limit, which does not
   // apply in the last tenth of the download at all.
   const Silence silence{Now(), GetDispatchTiming().silenceMs};
-  if (DownloadItem* silent = m_segments.LongestSilent(silence, m_cdnAvailable ? m_cdnUrl : std::string())) {
-    MoveRest(silent, idle);
+  DownloadItem* silent = m_segments.LongestSilent(silence, m_cdnAvailable ? m_cdnUrl : std::string());
+  if (silent != nullptr && freedLeft == 0) {
+    MoveRest(silent, freed);
     return;
   }
   DownloadItem* picked = m_segments.LargestRunning();
-  if (picked == nullptr) return;
+  if (picked == nullptr || picked->url == freed) return;
   const std::uint32_t position = picked->position.load();
   const std::uint32_t end = picked->end.load();
   const std::optional<std::uint32_t> start = SegmentMap::SplitPoint(position, end, kMinSplitBytes);
   if (!start) return;
-  if (IsCdnUrl(idle)) m_cdnUsed.store(true);
-  BeginDownloadItem(AddSegment(*picked, idle, *start, end));
+  const std::uint64_t moved = end - *start + 1;
+  if (freedLeft + moved >= m_segments.RemainingOn(picked->url)) return;
+  if (IsCdnUrl(freed)) m_cdnUsed.store(true);
+  BeginDownloadItem(AddSegment(*picked, freed, *start, end));
   picked->end = *start - 1;  // the picked transfer is cut there by the write function
 }
 
@@ -485,7 +491,7 @@ void DownloaderCurl::MoveRest(DownloadItem* item, const std::string& url) {
 }
 
 DownloadItem* DownloaderCurl::AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
-                                         std::uint32_t end) {
+                                         std::uint32_t end, bool repair) {
   auto item = std::make_unique<DownloadItem>();
   const std::uint32_t now = Now();
   item->url = url;
@@ -497,6 +503,7 @@ DownloadItem* DownloaderCurl::AddSegment(const DownloadItem& model, const std::s
   item->lastDataTime = now;
   item->startTime = now;
   item->state = kItemRunning;
+  item->repair = repair;
   return m_segments.Insert(std::move(item));
 }
 

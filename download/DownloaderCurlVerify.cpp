@@ -17,8 +17,9 @@ constexpr std::uint32_t kChunkSize = DownloadConfig::kChunkSize;
 // Checks that may find bad chunks and start repairs; the next failing check
 // ends the download.
 constexpr int kMaxRepairRounds = 4;
-// Repairs of one chunk started while the download runs, before the final check.
-constexpr std::uint8_t kMaxEarlyRepairs = 2;
+// Repairs of one chunk started while the download runs; a chunk still bad
+// after that waits for the final check and its rounds.
+constexpr std::uint8_t kMaxEarlyRepairs = 1;
 constexpr std::size_t kDigestChars = 32;
 
 }  // namespace
@@ -51,6 +52,7 @@ bool DownloaderCurl::CheckHash() {
   if (m_config.fileHash == digest) return true;
   // A download that already stopped is only judged, never repaired.
   if (!m_running.load()) return false;
+  m_badChunks.clear();  // this check finds and repairs every bad chunk itself
 
   // Chunks whose listed digest differs, as [start, end] ranges in chunk order.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> bad;
@@ -127,7 +129,7 @@ HRESULT DownloaderCurl::RepairData(std::uint32_t start, std::uint32_t end) {
     return E_INVALIDARG;
   }
   SetRepairLink(url);
-  DownloadItem* item = AddSegment(*model, url, start, end);
+  DownloadItem* item = AddSegment(*model, url, start, end, true);
   WriteLog("Download_RepairData : GetBestURL Info, start(%d), end(%d), ID(%d).", static_cast<int>(start),
            static_cast<int>(end), item->id);
   return BeginDownloadItem(item);
@@ -140,20 +142,28 @@ void DownloaderCurl::CheckCompletedChunks(std::uint32_t offset, std::uint32_t le
   for (const std::uint32_t chunk : m_coverage.Add(offset, length)) {
     if (chunk >= m_config.chunkHashes.size()) continue;  // no digest to check against
     const std::uint32_t start = chunk * kChunkSize;
-    const std::uint32_t size = std::min(kChunkSize, total - start);
-    if (ChunkMatches(chunk, start, size)) continue;
+    if (ChunkMatches(chunk, start, std::min(kChunkSize, total - start))) continue;
     const std::set<std::string> writers = m_segments.ChunkWriters(chunk);
     if (writers.size() == 1) m_segments.MarkSuspect(*writers.begin());
-    // Without another source, or after repeated bad copies, the final check decides.
+    // After repeated bad copies the final check decides.
+    if (m_earlyRepairs[chunk] < kMaxEarlyRepairs) m_badChunks.insert(chunk);
+  }
+  // A bad chunk waits until a source has shown some speed; every later write tries again.
+  for (auto it = m_badChunks.begin(); it != m_badChunks.end();) {
+    const std::uint32_t chunk = *it;
+    const std::uint32_t start = chunk * kChunkSize;
+    const std::uint32_t last = start + std::min(kChunkSize, total - start) - 1;
     std::string url;
-    if (m_earlyRepairs[chunk] >= kMaxEarlyRepairs || PickRepairSource(start, start + size - 1, url) == nullptr) {
+    if (PickRepairSource(start, last, url) == nullptr) {
+      ++it;
       continue;
     }
+    it = m_badChunks.erase(it);
     ++m_earlyRepairs[chunk];
     WriteLog("Download_CheckChunk : chunk(%u) differs from its digest, fetching it again.", chunk);
     m_coverage.Reopen(chunk);
     m_repaired.store(true);
-    RepairData(start, start + size - 1);
+    RepairData(start, last);
   }
 }
 

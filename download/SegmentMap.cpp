@@ -68,6 +68,15 @@ int SegmentMap::FirstBusy() const {
   return -1;
 }
 
+int SegmentMap::CountRunningWork() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int count = 0;
+  for (const auto& [id, item] : items_) {
+    if (item->state.load() == kItemRunning && !item->repair) ++count;
+  }
+  return count;
+}
+
 int SegmentMap::CountInState(int state) const {
   std::lock_guard<std::mutex> lock(mutex_);
   int count = 0;
@@ -77,13 +86,13 @@ int SegmentMap::CountInState(int state) const {
   return count;
 }
 
-int SegmentMap::RunningOn(const std::string& url) const {
+std::uint64_t SegmentMap::RemainingOn(const std::string& url) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  int count = 0;
+  std::uint64_t left = 0;
   for (const auto& [id, item] : items_) {
-    if (item->state.load() == kItemRunning && item->url == url) ++count;
+    if (item->state.load() == kItemRunning && item->url == url) left += item->Remaining();
   }
-  return count;
+  return left;
 }
 
 DownloadItem* SegmentMap::LargestRunning() const {

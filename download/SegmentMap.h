@@ -67,8 +67,10 @@ class SegmentMap {
   // waits for a restart; -1 when none.
   int FirstBusy() const;
   int CountInState(int state) const;
-  // Records in state 0 on `url`.
-  int RunningOn(const std::string& url) const;
+  // Records in state 0 that are not repairs: the planned work in progress.
+  int CountRunningWork() const;
+  // Bytes the records in state 0 on `url` still have to fetch.
+  std::uint64_t RemainingOn(const std::string& url) const;
   // The running record with the largest end - position (lowest id on ties,
   // never one where that is 0), or nullptr.
   DownloadItem* LargestRunning() const;

@@ -32,13 +32,16 @@ struct RepairCase {
   const char* name;
   std::vector<long long> flips;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> repairs;  // in chunk order
+  // Chunks are checked as they complete; without that, only the final check
+  // finds them, all in one pass and in chunk order.
+  bool early = true;
 };
 
 class ChunkRepairTest : public ::testing::TestWithParam<RepairCase> {};
 
 TEST_P(ChunkRepairTest, WrongChunksAreFetchedOnceFromTheCleanMirror) {
   const RepairCase& row = GetParam();
-  TimingScope timing(FastTiming(60000));
+  TimingScope timing(NoSweepTiming());
   LogCapture log;
   MirrorSet set(kEmbeddedSize);
   ASSERT_TRUE(set.Ok());
@@ -51,24 +54,32 @@ TEST_P(ChunkRepairTest, WrongChunksAreFetchedOnceFromTheCleanMirror) {
   ListedMirrorEngine engine;
   engine.mirrors = {clean->Url("/download/pkg.exe"), bad->Url("/download/pkg.exe")};
   engine.SetCallback(notes.Function());
+  engine.SetEarlyChunkCheck(row.early);
 
   ASSERT_EQ(engine.BeginDownload(set.Config(2)), S_OK);
   ASSERT_EQ(notes.WaitEnd(), 5);
   EXPECT_EQ(engine.GetDownloadState(), 5);
   EXPECT_TRUE(set.TargetMatches());
 
-  std::vector<std::string> expected;
-  for (std::size_t i = 0; i < row.repairs.size(); ++i) {
-    expected.push_back(RepairLine(row.repairs[i].first, row.repairs[i].second, 4 + static_cast<int>(i)));
-  }
-  EXPECT_EQ(log.StartingWith("Download_RepairData"), expected);
+  // Repair segments follow the four planned ones. Found early, chunks are
+  // repaired in the order they complete, which two segments running side by
+  // side do not fix; the final check goes in chunk order.
   const std::map<int, DownloadItem> items = engine.Segments();
   ASSERT_EQ(items.size(), 4 + row.repairs.size());
-  for (std::size_t i = 0; i < row.repairs.size(); ++i) {
-    const DownloadItem& repair = items.at(4 + static_cast<int>(i));
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> repaired;
+  std::vector<std::string> expected;
+  for (int id = 4; id < static_cast<int>(items.size()); ++id) {
+    const DownloadItem& repair = items.at(id);
     EXPECT_EQ(repair.url, engine.mirrors[0]);
-    EXPECT_EQ(RequestsFrom(*bad, row.repairs[i].first), 0);
-    EXPECT_EQ(RequestsFrom(*clean, row.repairs[i].first), 1);
+    repaired.emplace_back(repair.rangeStart, repair.end.load());
+    expected.push_back(RepairLine(repair.rangeStart, repair.end.load(), id));
+  }
+  EXPECT_EQ(log.StartingWith("Download_RepairData"), expected);
+  if (row.early) std::sort(repaired.begin(), repaired.end());
+  EXPECT_EQ(repaired, row.repairs);
+  for (const auto& [start, end] : row.repairs) {
+    EXPECT_EQ(RequestsFrom(*bad, start), 0);
+    EXPECT_EQ(RequestsFrom(*clean, start), 1);
   }
   EXPECT_EQ(engine.GetRepairLink(), row.repairs.empty() ? "" : engine.mirrors[0]);
   EXPECT_EQ(engine.GetResultCode(), 0);
@@ -79,16 +90,58 @@ INSTANTIATE_TEST_SUITE_P(Chunk, ChunkRepairTest,
     ::testing::Values(RepairCase{"NoneWhenTheFileMatches", {}, {}},
                       RepairCase{"OneByteInChunk7", {7 * kChunk + 4321}, {{7340032, 8388607}}},
                       RepairCase{"LastChunk", {kEmbeddedSize - 10}, {{19922944, 20377687}}},
-                      RepairCase{"ThreeChunksInChunkOrder",
+                      RepairCase{"ThreeChunksAsTheyComplete",
                                  {16 * kChunk + 5, 5 * kChunk + 100, 7 * kChunk + 200},
                                  {{5 * kChunk, 6 * kChunk - 1}, {7 * kChunk, 8 * kChunk - 1},
-                                  {16 * kChunk, 17 * kChunk - 1}}}),
+                                  {16 * kChunk, 17 * kChunk - 1}}},
+                      RepairCase{"ThreeChunksInChunkOrderByTheFinalCheck",
+                                 {16 * kChunk + 5, 5 * kChunk + 100, 7 * kChunk + 200},
+                                 {{5 * kChunk, 6 * kChunk - 1}, {7 * kChunk, 8 * kChunk - 1},
+                                  {16 * kChunk, 17 * kChunk - 1}},
+                                 false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A chunk is checked the moment its last byte is stored: the repair of a bad
+// chunk starts while the rest of the package is still arriving, and the mirror
+// that corrupted it is not asked for it again.
+TEST(ChunkEarlyCheckTest, BadChunkIsFetchedAgainWhileTheDownloadRuns) {
+  TimingScope timing(NoSweepTiming());
+  LogCapture log;
+  MirrorSet set(4 * kChunk);
+  ASSERT_TRUE(set.Ok());
+  MirrorOptions slow;
+  slow.throttle = 1000000;  // its half of the package takes about two seconds
+  MirrorFixture* clean = set.Add(slow);
+  MirrorOptions flipping;
+  flipping.flipOffsets = {2 * kChunk + 17};
+  MirrorFixture* bad = set.Add(flipping);
+  ASSERT_TRUE(clean && bad);
+  Notifications notes;
+  ListedMirrorEngine engine;
+  engine.mirrors = {clean->Url("/download/pkg.exe"), bad->Url("/download/pkg.exe")};
+  engine.SetCallback(notes.Function());
+
+  ASSERT_EQ(engine.BeginDownload(set.Config(1)), S_OK);
+  ASSERT_EQ(notes.WaitEnd(), 5);
+  EXPECT_TRUE(set.TargetMatches());
+  EXPECT_TRUE(log.HasLine("Download_CheckChunk : chunk(2) differs from its digest, fetching it again."));
+  const std::map<int, DownloadItem> items = engine.Segments();
+  ASSERT_EQ(items.size(), 3u);
+  const DownloadItem& repair = items.at(2);
+  EXPECT_EQ(repair.rangeStart, 2 * kChunk);
+  EXPECT_EQ(repair.end.load(), 3 * kChunk - 1);
+  EXPECT_EQ(repair.url, engine.mirrors[0]);
+  EXPECT_LT(static_cast<std::int32_t>(repair.startTime - items.at(0).endTime.load()), 0)
+      << "the repair began after the clean segment had ended";
+  EXPECT_EQ(RequestsFrom(*bad, 2 * kChunk), 1);  // its own segment only
+  EXPECT_EQ(RequestsFrom(*clean, 2 * kChunk), 1);
+  EXPECT_EQ(engine.GetRepairLink(), engine.mirrors[0]);
+}
 
 // ---- repairs that cannot succeed end the download ----
 
 TEST(ChunkRepairFailTest, NoOtherSourceEndsWithRepairFail) {
-  TimingScope timing(FastTiming(60000));
+  TimingScope timing(NoSweepTiming());
   LogCapture log;
   MirrorSet set(3 * kChunk + 5000);
   ASSERT_TRUE(set.Ok());
@@ -114,7 +167,7 @@ TEST(ChunkRepairFailTest, NoOtherSourceEndsWithRepairFail) {
 }
 
 TEST(ChunkRepairFailTest, NoOtherMirrorRepairsFromTheCdn) {
-  TimingScope timing(FastTiming(60000));
+  TimingScope timing(NoSweepTiming());
   MirrorSet set(3 * kChunk + 5000);
   ASSERT_TRUE(set.Ok());
   MirrorOptions flipping;
@@ -135,10 +188,10 @@ TEST(ChunkRepairFailTest, NoOtherMirrorRepairsFromTheCdn) {
   EXPECT_EQ(engine.GetRepairLink(), engine.cdnUrl);
 }
 
-// Every mirror sends the same wrong byte: each round fetches the chunk again
-// until the rounds run out.
+// Every mirror sends the same wrong byte: the chunk is fetched again once as
+// soon as it is found bad, then once per final check until the rounds run out.
 TEST(ChunkRepairFailTest, RepairsThatKeepFailingAreBounded) {
-  TimingScope timing(FastTiming(60000));
+  TimingScope timing(NoSweepTiming());
   LogCapture log;
   MirrorSet set(2 * kChunk);
   ASSERT_TRUE(set.Ok());
@@ -156,7 +209,7 @@ TEST(ChunkRepairFailTest, RepairsThatKeepFailingAreBounded) {
   ASSERT_EQ(notes.WaitEnd(), 4);
   EXPECT_EQ(engine.GetResultCode(), static_cast<int>(DownloadResult::RepairFailError));
   const std::vector<std::string> repairs = log.StartingWith("Download_RepairData : GetBestURL Info");
-  EXPECT_EQ(repairs.size(), 4u);
+  EXPECT_EQ(repairs.size(), 1u + 4u);
   EXPECT_EQ(notes.Count(4), 1);
   EXPECT_EQ(notes.Count(5), 0);
   EXPECT_EQ(engine.GetDownloadState(), 4);
@@ -179,7 +232,7 @@ class ChunkWholeFileTest : public ::testing::TestWithParam<WholeFileCase> {};
 // Mirror 1 flips a byte of chunk 4, which is covered by no listed digest.
 TEST_P(ChunkWholeFileTest, UnlistedChunksAreFetchedAgainBeforeAVerdict) {
   const WholeFileCase& row = GetParam();
-  TimingScope timing(FastTiming(60000));
+  TimingScope timing(NoSweepTiming());
   LogCapture log;
   MirrorSet set(6 * kChunk + 1000);
   ASSERT_TRUE(set.Ok());

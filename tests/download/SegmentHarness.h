@@ -130,6 +130,15 @@ inline DispatchTiming FastTiming(std::uint32_t periodMs = 100, std::uint32_t sta
   timing.stallLimitMs = stallMs;
   timing.restartDelayMs = 20;
   timing.lowSpeedTimeSec = lowSpeedSec;
+  timing.silenceMs = stallMs;  // the end game works on the test's stall scale
+  return timing;
+}
+
+// No sweep while the transfers run (neither periodic nor on completion), so
+// every byte comes from the mirror its planned segment was given.
+inline DispatchTiming NoSweepTiming() {
+  DispatchTiming timing = FastTiming(60000);
+  timing.sweepOnCompletion = false;
   return timing;
 }
 

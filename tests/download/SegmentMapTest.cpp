@@ -68,6 +68,33 @@ TEST(SegmentMapTest, BestUrlIsTheFastestEligibleSegment) {
   }
 }
 
+// A running segment silent for the limit makes its mirror's last speed stale:
+// the mirror is passed over like one in bad standing.
+TEST(SegmentMapTest, SilentMirrorsArePassedOverAndTheLongestSilentIsFound) {
+  SegmentMap map;
+  Fill(map, {{"dead", 0, 9000, 0, 100}, {"dead", 3, 9500}, {"alive", 0, 100, 0, 100},
+             {"slow", 0, 50, 0, 100}, {"cdn", 0, 10, 0, 100}});
+  map.Find(0)->lastDataTime = 1000;   // silent for 3000 ms at tick 4000
+  map.Find(2)->lastDataTime = 3900;
+  map.Find(3)->lastDataTime = 2500;   // silent for 1500 ms
+  map.Find(4)->lastDataTime = 0;      // silent longest, but spared
+  const Silence silence{4000, 1000};
+
+  EXPECT_EQ(map.BestUrl({}, true, silence), "alive");
+  EXPECT_EQ(map.BestUrl({"alive"}, false, silence), std::nullopt);
+  EXPECT_EQ(map.BestUrl({"alive"}, true, silence), "dead");  // a last resort only
+  EXPECT_EQ(map.BestUrl({}, true, Silence{4000, 0}), "dead");  // no limit: speed alone
+
+  ASSERT_NE(map.LongestSilent(silence, "cdn"), nullptr);
+  EXPECT_EQ(map.LongestSilent(silence, "cdn")->id, 0);
+  EXPECT_EQ(map.LongestSilent(Silence{4000, 5000}, "cdn"), nullptr);
+  map.Find(0)->position = 101;  // nothing left to fetch
+  EXPECT_EQ(map.LongestSilent(silence, "cdn")->id, 3);
+  EXPECT_EQ(map.RemainingOn("slow"), 101u);
+  EXPECT_EQ(map.RemainingOn("dead"), 0u);   // the completed record does not count
+  EXPECT_EQ(map.RemainingOn("gone"), 0u);
+}
+
 TEST(SegmentMapTest, LargestRunningSkipsOtherStatesAndEmptyRanges) {
   SegmentMap map;
   Fill(map, {{"a", 3, 1, 0, 900000},

@@ -295,6 +295,7 @@ struct NoHandOverCase {
   long long stallAfter;
   bool stallingIsCdn;
   long long steadyThrottle;
+  std::uint32_t silenceMs;  // 0: no end game, the stall rule alone
 };
 
 class SegmentNoHandOverTest : public ::testing::TestWithParam<NoHandOverCase> {};
@@ -303,7 +304,9 @@ class SegmentNoHandOverTest : public ::testing::TestWithParam<NoHandOverCase> {}
 // mirror: no segment takes over at its position.
 TEST_P(SegmentNoHandOverTest, SilentSegmentKeepsItsMirror) {
   const NoHandOverCase& row = GetParam();
-  TimingScope timing(FastTiming(100, 800));
+  DispatchTiming fast = FastTiming(100, 800);
+  fast.silenceMs = row.silenceMs;
+  TimingScope timing(fast);
   MirrorSet set(4 * 1048576);
   ASSERT_TRUE(set.Ok());
   MirrorOptions stalling;
@@ -333,9 +336,49 @@ TEST_P(SegmentNoHandOverTest, SilentSegmentKeepsItsMirror) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Segment, SegmentNoHandOverTest,
-                         ::testing::Values(NoHandOverCase{"AfterNinetyPercent", 1900000, false, 0},
-                                           NoHandOverCase{"CdnSegment", 300000, true, 600000}),
+                         ::testing::Values(NoHandOverCase{"AfterNinetyPercent", 1900000, false, 0, 0},
+                                           NoHandOverCase{"CdnSegment", 300000, true, 600000, 800}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// After 90 % the stall rule leaves a silent segment alone, but a mirror that
+// has gone idle takes over its rest at the same position long before the
+// stall limit, and the silent mirror is not asked again.
+TEST(SegmentEndGameTest, IdleMirrorTakesOverASilentSegmentAfterNinetyPercent) {
+  DispatchTiming fast = FastTiming(100, 60000);
+  fast.silenceMs = 300;
+  TimingScope timing(fast);
+  MirrorSet set(4 * 1048576);
+  ASSERT_TRUE(set.Ok());
+  MirrorOptions stalling;
+  stalling.stallAfter = 1900000;
+  MirrorFixture* bad = set.Add(stalling);
+  MirrorOptions steady;
+  steady.throttle = 4000000;  // ends its segment well after the other has fallen silent
+  MirrorFixture* good = set.Add(steady);
+  ASSERT_TRUE(bad && good);
+  Notifications notes;
+  ListedMirrorEngine engine;
+  engine.mirrors = {bad->Url("/download/pkg.exe"), good->Url("/download/pkg.exe")};
+  engine.SetCallback(notes.Function());
+
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(engine.BeginDownload(set.Config(1)), S_OK);
+  ASSERT_EQ(notes.WaitEnd(), 5);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+  EXPECT_TRUE(set.TargetMatches());
+  const std::map<int, DownloadItem> items = engine.Segments();
+  SCOPED_TRACE(Describe(items));
+  EXPECT_EQ(items.at(0).state.load(), kItemDone);
+  EXPECT_EQ(items.at(0).end.load(), 1900000u);
+  const DownloadItem* taker = FindStartingAt(items, 1900000, 2);
+  ASSERT_NE(taker, nullptr);
+  EXPECT_EQ(taker->url, engine.mirrors[1]);
+  for (const auto& [id, item] : items) {
+    if (id > 0) {
+      EXPECT_NE(item.url, engine.mirrors[0]) << "segment " << id << " went back to the silent mirror";
+    }
+  }
+}
 
 // ---- failures ----
 
