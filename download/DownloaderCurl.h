@@ -143,6 +143,7 @@ class DownloaderCurl : public IDownloader {
   std::atomic<std::uint32_t> m_totalSize{0};
   std::atomic<std::uint32_t> m_downloadedSize{0};
   std::atomic<int> m_segmentCount{0};
+  std::atomic<int> m_mirrorsInUse{0};  // mirrors the plan dealt segments to
 
   // Mirror lists. Filled by CheckDownload on the descriptor thread before any
   // segment starts; the entries do not change while segments use their URLs.
@@ -235,8 +236,9 @@ class DownloaderCurl : public IDownloader {
   // Starts one repair segment for bytes [start, end] from another source.
   HRESULT RepairData(std::uint32_t start, std::uint32_t end);
   // The source a repair of [start, end] would use and the segment it is modelled
-  // on; nullptr when there is none.
-  DownloadItem* PickRepairSource(std::uint32_t start, std::uint32_t end, std::string& url);
+  // on; nullptr when there is none. `sure` (optional) tells whether the source
+  // is known to be good rather than a guess among the chunk's writers.
+  DownloadItem* PickRepairSource(std::uint32_t start, std::uint32_t end, std::string& url, bool* sure = nullptr);
   // After a write of [offset, offset + length): checks the chunks it completed
   // and fetches each bad one again right away.
   void CheckCompletedChunks(std::uint32_t offset, std::uint32_t length);

@@ -1,8 +1,9 @@
 // Segmented download: the package is cut into byte ranges fetched at once from
 // several mirrors, one libcurl transfer per segment on its own thread. Every
 // block goes to the target file and to an in-memory image; a dispatcher thread
-// restarts failed segments, hands stalled ones over and splits the largest one
-// left whenever a segment finishes early.
+// restarts failed segments, hands stalled ones over and, whenever a segment
+// completes, gives the freed mirror half of the largest range left, or the rest
+// of a segment that has fallen silent.
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -171,6 +172,7 @@ HRESULT DownloaderCurl::InitDownload() {
   // A package smaller than the plan gets one-byte segments, never empty ones.
   const std::uint32_t planned = std::max(1u, std::min(n * perUrl, total));
   m_segmentCount.store(static_cast<int>(planned));
+  m_mirrorsInUse.store(static_cast<int>(n));
   m_segments.Clear();
   m_segments.ResetChunks(ChunkCount());
   m_running.store(true);
@@ -458,13 +460,18 @@ void DownloaderCurl::DispatchCompleted(DownloadItem* item) {
     return;
   }
   DownloadItem* picked = m_segments.LargestRunning();
-  if (picked == nullptr || picked->url == freed) return;
+  if (picked == nullptr) return;
   const std::uint32_t position = picked->position.load();
   const std::uint32_t end = picked->end.load();
   const std::optional<std::uint32_t> start = SegmentMap::SplitPoint(position, end, kMinSplitBytes);
   if (!start) return;
-  const std::uint64_t moved = end - *start + 1;
-  if (freedLeft + moved >= m_segments.RemainingOn(picked->url)) return;
+  if (picked->url == freed) {
+    // Within one mirror a split only restores the number of transfers; worth
+    // it when that mirror is the only one, not at the price of a cut transfer.
+    if (m_mirrorsInUse.load() > 1) return;
+  } else if (freedLeft + (end - *start + 1) >= m_segments.RemainingOn(picked->url)) {
+    return;
+  }
   if (IsCdnUrl(freed)) m_cdnUsed.store(true);
   BeginDownloadItem(AddSegment(*picked, freed, *start, end));
   picked->end = *start - 1;  // the picked transfer is cut there by the write function

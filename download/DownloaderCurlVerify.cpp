@@ -1,7 +1,9 @@
 // Verification of the in-memory image against the descriptor's digests, and
 // repair of the 1 MiB chunks that differ by fetching them again from another
-// mirror. Runs under the file lock, on the segment thread that ended last (or
-// on the dispatcher thread for the final check of a stopped download).
+// mirror. Each chunk is checked as soon as its last byte is stored, so that a
+// bad one is fetched again while the rest still arrives; the final check of the
+// whole image decides. Runs under the file lock, on a segment thread (or on the
+// dispatcher thread for the final check of a stopped download).
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -99,23 +101,37 @@ bool DownloaderCurl::CheckHash() {
   return false;
 }
 
-DownloadItem* DownloaderCurl::PickRepairSource(std::uint32_t start, std::uint32_t end, std::string& url) {
+DownloadItem* DownloaderCurl::PickRepairSource(std::uint32_t start, std::uint32_t end, std::string& url, bool* sure) {
   DownloadItem* model = m_segments.Covering(start, end);
   const std::string modelUrl = model != nullptr ? model->url : std::string();
   if (model == nullptr) model = m_segments.Find(0);
 
   // Prefer a mirror that neither wrote into this chunk nor delivered a bad
-  // chunk before; then one that is no known bad source; then the CDN; last
-  // any mirror but the covering segment's.
+  // chunk before; then one that is no known bad source (a sure choice when a
+  // known bad source wrote into the chunk); then the CDN; last any mirror but
+  // the covering segment's.
   std::set<std::string> suspects = m_segments.Suspects();
+  const std::set<std::string> writers = m_segments.ChunkWriters(start / kChunkSize);
+  bool culpritKnown = false;
+  for (const std::string& writer : writers) culpritKnown = culpritKnown || suspects.count(writer) != 0;
   if (!modelUrl.empty()) suspects.insert(modelUrl);
-  std::set<std::string> excluded = m_segments.ChunkWriters(start / kChunkSize);
+  std::set<std::string> excluded = writers;
   excluded.insert(suspects.begin(), suspects.end());
+  bool confident = true;
   bool found = GetBestURL(excluded, url);
-  if (!found) found = GetBestURL(suspects, url);
-  if (!found && suspects.count(m_cdnUrl) == 0) found = TakeCdn("", url);
-  if (!found) found = GetBestURL(modelUrl, url);
-  if (!found) found = TakeCdn(modelUrl, url);
+  if (!found) {
+    found = GetBestURL(suspects, url);
+    confident = culpritKnown;
+  }
+  if (!found && suspects.count(m_cdnUrl) == 0) {
+    found = TakeCdn("", url);
+    confident = true;
+  }
+  if (!found) {
+    found = GetBestURL(modelUrl, url) || TakeCdn(modelUrl, url);
+    confident = false;
+  }
+  if (sure != nullptr) *sure = found && confident;
   return found ? model : nullptr;
 }
 
@@ -148,13 +164,17 @@ void DownloaderCurl::CheckCompletedChunks(std::uint32_t offset, std::uint32_t le
     // After repeated bad copies the final check decides.
     if (m_earlyRepairs[chunk] < kMaxEarlyRepairs) m_badChunks.insert(chunk);
   }
-  // A bad chunk waits until a source has shown some speed; every later write tries again.
+  // A bad chunk waits until a good source is known and has shown some speed;
+  // every later write tries again.
   for (auto it = m_badChunks.begin(); it != m_badChunks.end();) {
     const std::uint32_t chunk = *it;
     const std::uint32_t start = chunk * kChunkSize;
     const std::uint32_t last = start + std::min(kChunkSize, total - start) - 1;
+    // Only a source known to be good: while every candidate wrote into the
+    // chunk and none is convicted, later chunks or the final check decide.
     std::string url;
-    if (PickRepairSource(start, last, url) == nullptr) {
+    bool sure = false;
+    if (PickRepairSource(start, last, url, &sure) == nullptr || !sure) {
       ++it;
       continue;
     }

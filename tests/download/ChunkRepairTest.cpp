@@ -275,6 +275,7 @@ INSTANTIATE_TEST_SUITE_P(Chunk, ChunkWholeFileTest,
 
 TEST(ChunkRangeTest, IgnoredRangeIsCutAtTheSegmentEndAndRepaired) {
   TimingScope timing(FastTiming(100));
+  LogCapture log;
   MirrorSet set(4 * kChunk + 300000);
   ASSERT_TRUE(set.Ok());
   MirrorFixture* clean = set.Add({});
@@ -291,6 +292,8 @@ TEST(ChunkRangeTest, IgnoredRangeIsCutAtTheSegmentEndAndRepaired) {
   ASSERT_EQ(notes.WaitEnd(), 5);
   EXPECT_TRUE(set.TargetMatches());
   const std::map<int, DownloadItem> items = engine.Segments();
+  SCOPED_TRACE(Describe(items));
+  SCOPED_TRACE(::testing::PrintToString(log.StartingWith("Download_")));
   // Segment 1 stored exactly its own length, then its transfer was cut.
   const DownloadItem& cut = items.at(1);
   EXPECT_EQ(cut.position.load(), cut.end.load() + 1);
