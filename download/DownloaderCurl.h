@@ -204,6 +204,11 @@ class DownloaderCurl : public IDownloader {
   bool HandOver(DownloadItem* item);
   // Same, to `url`; the segment's mirror is put in bad standing.
   void MoveRest(DownloadItem* item, const std::string& url);
+  // Sockets of the segment transfers (libcurl's open and close callbacks), and
+  // shutting them down to end a stopped transfer at once.
+  void TrackSocket(DownloadItem* item, int socket);
+  void ForgetSocket(DownloadItem* item, int socket);
+  void AbortTransfer(DownloadItem* item);
   // Inserts a new segment on `url` for [start, end] modelled on `model`.
   DownloadItem* AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,
                            std::uint32_t end, bool repair = false);
@@ -269,6 +274,8 @@ class DownloaderCurl : public IDownloader {
   std::mutex m_dispatchMutex;
   std::condition_variable m_dispatchWake;
   bool m_sweepRequested = false;  // m_dispatchMutex
+  std::mutex m_socketMutex;
+  std::multimap<DownloadItem*, int> m_sockets;  // open sockets per segment (m_socketMutex)
 };
 
 }  // namespace orvane

@@ -6,6 +6,7 @@
 // of a segment that has fallen silent.
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +49,21 @@ struct SegmentTransfer {
     auto* item = static_cast<DownloadItem*>(user);
     if (item == nullptr || item->owner == nullptr) return 0;
     return item->owner->OnSegmentData(item, data, size * count);
+  }
+
+  // The segment's sockets are known to the engine, so that a transfer stopped
+  // or handed over ends at once rather than at its next progress call, which a
+  // silent connection only gets once a second.
+  static curl_socket_t OpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    const curl_socket_t socket = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    auto* item = static_cast<DownloadItem*>(user);
+    if (socket != CURL_SOCKET_BAD && item->owner != nullptr) item->owner->TrackSocket(item, socket);
+    return socket;
+  }
+  static int CloseSocket(void* user, curl_socket_t socket) {
+    auto* item = static_cast<DownloadItem*>(user);
+    if (item->owner != nullptr) item->owner->ForgetSocket(item, socket);
+    return ::close(socket);
   }
 
   // Nonzero aborts the transfer: the segment was stopped, handed over or failed,
@@ -146,6 +162,7 @@ HRESULT DownloaderCurl::StopDownload() {
   }
   CloseFile();
   m_segments.SetAllStates(kItemDone);
+  for (DownloadItem* item : m_segments.Items()) AbortTransfer(item);
   m_totalSize.store(0);
   m_downloadedSize.store(0);
   return S_OK;
@@ -229,6 +246,10 @@ HRESULT DownloaderCurl::BeginDownloadItem(DownloadItem* item) {
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kSegmentUserAgent);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+  curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &SegmentTransfer::OpenSocket);
+  curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, item);
+  curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &SegmentTransfer::CloseSocket);
+  curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, item);
   const std::uint32_t end = item->end.load();
   if (end <= m_totalSize.load()) {
     char range[64];
@@ -494,7 +515,29 @@ void DownloaderCurl::MoveRest(DownloadItem* item, const std::string& url) {
   item->end = position;
   std::this_thread::sleep_for(std::chrono::milliseconds(GetDispatchTiming().restartDelayMs));
   item->state = kItemDone;  // its transfer aborts at the next progress call
+  AbortTransfer(item);      // or at once, when it waits on a silent socket
   BeginDownloadItem(fresh);
+}
+
+void DownloaderCurl::TrackSocket(DownloadItem* item, int socket) {
+  std::lock_guard<std::mutex> lock(m_socketMutex);
+  m_sockets.emplace(item, socket);
+}
+
+void DownloaderCurl::ForgetSocket(DownloadItem* item, int socket) {
+  std::lock_guard<std::mutex> lock(m_socketMutex);
+  for (auto [it, last] = m_sockets.equal_range(item); it != last; ++it) {
+    if (it->second == socket) {
+      m_sockets.erase(it);
+      return;
+    }
+  }
+}
+
+void DownloaderCurl::AbortTransfer(DownloadItem* item) {
+  // Under the lock the socket cannot be closed (and its number reused) meanwhile.
+  std::lock_guard<std::mutex> lock(m_socketMutex);
+  for (auto [it, last] = m_sockets.equal_range(item); it != last; ++it) ::shutdown(it->second, SHUT_RDWR);
 }
 
 DownloadItem* DownloaderCurl::AddSegment(const DownloadItem& model, const std::string& url, std::uint32_t start,

@@ -60,8 +60,12 @@ std::map<int, DownloadItem> SegmentMap::Snapshot() const {
 int SegmentMap::FirstBusy() const {
   std::lock_guard<std::mutex> lock(mutex_);
   for (const auto& [id, item] : items_) {
-    if (item->transfer.load() != nullptr) return id;
     const int state = item->state.load();
+    // A segment handed over is aborting: another segment holds its rest, so
+    // its transfer (silent, perhaps, until its next progress call) is not
+    // waited for.
+    if (state == kItemDone) continue;
+    if (item->transfer.load() != nullptr) return id;
     if (state == kItemRunning) return id;  // made, its transfer about to start
     if (state == kItemFailed && item->Remaining() > 0) return id;
   }

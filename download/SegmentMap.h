@@ -64,7 +64,8 @@ class SegmentMap {
 
   // Id of the first record (in id order) that still holds a transfer or is
   // about to start one, or of a failed record whose range is incomplete and
-  // waits for a restart; -1 when none.
+  // waits for a restart; -1 when none. Records in state 1 (done, stopped or
+  // handed over) are never waited for.
   int FirstBusy() const;
   int CountInState(int state) const;
   // Records in state 0 that are not repairs: the planned work in progress.

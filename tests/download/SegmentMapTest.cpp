@@ -122,6 +122,8 @@ TEST(SegmentMapTest, FirstBusyWaitsForTransfersStartsAndRestarts) {
   map.Find(4)->state = kItemCompleted;
   map.Find(0)->transfer = map.Find(0);
   EXPECT_EQ(map.FirstBusy(), 0);
+  map.Find(0)->state = kItemDone;  // handed over: its transfer is aborting
+  EXPECT_EQ(map.FirstBusy(), -1);
 }
 
 TEST(SegmentMapTest, ChunkWritersRecordEveryMirrorThatStoredBytes) {
