@@ -9,8 +9,8 @@
 // Notifications arrive on those worker threads, never on the owner's.
 #include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>

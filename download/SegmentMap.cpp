@@ -81,15 +81,6 @@ int SegmentMap::CountRunningWork() const {
   return count;
 }
 
-int SegmentMap::CountInState(int state) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  int count = 0;
-  for (const auto& [id, item] : items_) {
-    if (item->state.load() == state) ++count;
-  }
-  return count;
-}
-
 std::uint64_t SegmentMap::RemainingOn(const std::string& url) const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::uint64_t left = 0;

@@ -67,7 +67,6 @@ class SegmentMap {
   // waits for a restart; -1 when none. Records in state 1 (done, stopped or
   // handed over) are never waited for.
   int FirstBusy() const;
-  int CountInState(int state) const;
   // Records in state 0 that are not repairs: the planned work in progress.
   int CountRunningWork() const;
   // Bytes the records in state 0 on `url` still have to fetch.
