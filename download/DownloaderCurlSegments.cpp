@@ -346,7 +346,12 @@ std::size_t DownloaderCurl::WriteData(const char* data, std::size_t length, std:
 void DownloaderCurl::CheckFinish(DownloadItem* item) {
   WriteLog("Download_CheckFinish.");
   std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
-  if (item != nullptr) Notify(kNotifySegmentEnd, static_cast<std::uint32_t>(item->id), reinterpret_cast<long>(item));
+  // Once the download has ended, its end notification stays the last one: a
+  // segment that ends later (its transfer was aborting) is not reported.
+  const bool ended = m_state.load() == kDownloadFinished || m_state.load() == kDownloadFailed;
+  if (item != nullptr && !ended) {
+    Notify(kNotifySegmentEnd, static_cast<std::uint32_t>(item->id), reinterpret_cast<long>(item));
+  }
   const int busy = m_segments.FirstBusy();
   if (busy >= 0) {
     WriteLog("Download_CheckFinish : continue. now wait (%d).", busy);
