@@ -286,8 +286,13 @@ void DownloaderCurl::RunSegment(DownloadItem* item) {
   int running = kItemRunning;
   item->state.compare_exchange_strong(running, result == CURLE_OK ? kItemCompleted : kItemFailed);
   curl_easy_cleanup(curl);
-  item->transfer = nullptr;
-  if (item->owner != nullptr) CheckFinish(item);
+  // CheckFinish clears the handle under the file lock: until this segment has
+  // reported its end, a final check on another thread still waits for it.
+  if (item->owner != nullptr) {
+    CheckFinish(item);
+  } else {
+    item->transfer = nullptr;
+  }
   if (item->state.load() == kItemCompleted && GetDispatchTiming().sweepOnCompletion) RequestSweep();
   if (result == CURLE_OK || item->state.load() == kItemDone) {
     WriteLog("Download_Internal Finish (%d).", item->id);
@@ -346,6 +351,7 @@ std::size_t DownloaderCurl::WriteData(const char* data, std::size_t length, std:
 void DownloaderCurl::CheckFinish(DownloadItem* item) {
   WriteLog("Download_CheckFinish.");
   std::lock_guard<std::recursive_mutex> lock(m_fileMutex);
+  if (item != nullptr) item->transfer = nullptr;  // released by its thread just before
   // Once the download has ended, its end notification stays the last one: a
   // segment that ends later (its transfer was aborting) is not reported.
   const bool ended = m_state.load() == kDownloadFinished || m_state.load() == kDownloadFailed;
